@@ -1,0 +1,35 @@
+// An in-memory console for tests: the window model without a terminal, keys
+// from a list of events, and output errors on demand.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "console/key_event.h"
+
+namespace nagyszam {
+
+// Replaces the console by a window of the given size, all spaces, cursor at
+// column 1, row 1, key state cleared, no output error pending.
+void StartMemoryConsole(std::uint8_t width, std::uint8_t height);
+
+// Queues key events; ReadKey takes them in order.
+void QueueKeyEvents(const KeyEvent* events, std::size_t count);
+
+// Queues one press and release for each byte, as a key that gives that
+// character with no modifier.
+void QueueKeyChars(const char* bytes, std::size_t count);
+
+// Called when ReadKey finds the queue empty; must not return (tests longjmp
+// or end the process). By default the process aborts with a message.
+void SetMemoryEndOfInput(void (*handler)());
+
+// Makes every later write fail with the code until it is taken.
+void SetMemoryOutputError(std::uint16_t code);
+
+// The byte in a window cell (1-based), and the window's size.
+std::uint8_t MemoryCell(std::uint8_t column, std::uint8_t row);
+std::uint8_t MemoryWidth();
+std::uint8_t MemoryHeight();
+
+}  // namespace nagyszam

@@ -1,0 +1,6 @@
+#include "numbers/numbers.h"
+
+int main() {
+  nagyszam::StartNumbers();
+  return 0;
+}

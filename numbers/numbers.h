@@ -1,0 +1,64 @@
+// The decimal number library: non-negative and signed integers of up to
+// 256 decimal digits, with one global error flag instead of exceptions.
+//
+// Every operation takes its inputs by const reference first and writes its
+// outputs, which must be different objects from the inputs, last. Nothing
+// here allocates, throws or touches the console.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace nagyszam {
+
+constexpr std::int16_t MaxIndex = 255;
+
+// Cell i holds the decimal digit of weight 10^i; cell 0 is the units digit.
+using NemNegEgesz = std::array<std::uint8_t, MaxIndex + 1>;
+
+enum class Elojel : std::int32_t { Negativ = 0, Pozitiv = 1 };
+
+struct Egesz {
+  std::uint8_t Top;  // highest cell the display writes
+  Elojel Sign;
+  NemNegEgesz Magnitude;
+};
+
+inline constexpr NemNegEgesz Nulla{};
+inline constexpr Egesz EgeszNulla{0, Elojel::Pozitiv, Nulla};
+
+// Set by a failing operation; only TakeHiba clears it.
+extern bool Hiba;
+
+// Returns the flag and clears it.
+bool TakeHiba() noexcept;
+
+// Sets the flag to false, as at program start.
+void StartNumbers() noexcept;
+
+// Comparisons and unit steps.
+std::int16_t TopIndex(const NemNegEgesz& x) noexcept;
+std::int16_t PosMod(std::int16_t a, std::int16_t m) noexcept;
+bool Equal(const NemNegEgesz& a, const NemNegEgesz& b) noexcept;
+bool Greater(const NemNegEgesz& a, const NemNegEgesz& b) noexcept;
+void Succ(const NemNegEgesz& x, NemNegEgesz& y) noexcept;
+void Pred(const NemNegEgesz& x, NemNegEgesz& y) noexcept;
+
+// Non-negative arithmetic.
+void Add(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& s) noexcept;
+void Subtract(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& d) noexcept;
+void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
+void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r) noexcept;
+
+// Signed operations.
+void ToEgesz(const NemNegEgesz& x, Egesz& out) noexcept;
+bool EgeszEqual(const Egesz& a, const Egesz& b) noexcept;
+bool EgeszGreater(const Egesz& a, const Egesz& b) noexcept;
+void EgeszSucc(const Egesz& x, Egesz& out) noexcept;
+void EgeszPred(const Egesz& x, Egesz& out) noexcept;
+void EgeszAdd(const Egesz& a, const Egesz& b, Egesz& out) noexcept;
+void EgeszSubtract(const Egesz& a, const Egesz& b, Egesz& out) noexcept;
+void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept;
+void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept;
+
+}  // namespace nagyszam
