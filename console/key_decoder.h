@@ -17,7 +17,7 @@ constexpr std::int64_t EscapeWaitMs = 50;
 
 struct KeyDecoder {
   const Charset* Chars;
-  bool FromTerminal;  // false: a pipe, where LF and CR LF are Enter
+  bool FromTerminal;                  // false: a pipe, where LF and CR LF are Enter
   std::array<std::uint8_t, 32> Held;  // an unfinished sequence or character
   std::uint8_t HeldLength;
   std::int64_t HeldSinceMs;

@@ -15,7 +15,7 @@ struct KeyEvent {
   bool Ctrl;
   bool LeftAlt;
   bool RightAlt;
-  bool Enhanced;           // cursor/editing block, keypad Enter, keypad slash
+  bool Enhanced;  // cursor/editing block, keypad Enter, keypad slash
 };
 
 }  // namespace nagyszam

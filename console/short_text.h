@@ -18,7 +18,7 @@ namespace text_detail {
 
 // Decodes the UTF-8 character at s[i], advancing i. Malformed input is a
 // compile-time error when called from Cp852Text.
-consteval char32_t NextUtf8(const char8_t* s, std::size_t& i) {
+constexpr char32_t NextUtf8(const char8_t* s, std::size_t& i) {
   const auto lead = static_cast<std::uint8_t>(s[i++]);
   if (lead < 0x80) return lead;
   int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;

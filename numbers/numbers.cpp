@@ -10,6 +10,8 @@ bool TakeHiba() noexcept {
   return was;
 }
 
-void StartNumbers() noexcept { Hiba = false; }
+void StartNumbers() noexcept {
+  Hiba = false;
+}
 
 }  // namespace nagyszam
