@@ -16,6 +16,6 @@ struct Charset {
 // Builds the table for a codeset name as nl_langinfo(CODESET) gives it,
 // through iconv; '?' where the charset lacks a glyph. Unknown codesets and
 // the C/POSIX locale's "ANSI_X3.4-1968" count as UTF-8.
-void MakeCharset(const char* codeset, Charset& out);
+void MakeCharset(const char* codeset, Charset& out) noexcept;
 
 }  // namespace nagyszam
