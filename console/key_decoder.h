@@ -1,5 +1,5 @@
 // Terminal input decoder: the bytes a terminal (or a pipe) sends, in, key
-// events out. Time is passed in, so a lone Esc is decided without sleeping.
+// presses out. Time is passed in, so a lone Esc is decided without sleeping.
 #pragma once
 
 #include <array>
@@ -14,19 +14,30 @@ namespace nagyszam {
 constexpr int MaxDecodedEvents = 4;
 // A lone ESC is a key when nothing follows within this time.
 constexpr std::int64_t EscapeWaitMs = 50;
+// A longer sequence is no key: it is dropped up to its final byte.
+constexpr int MaxHeldBytes = 32;
 
 struct KeyDecoder {
   const Charset* Chars;
-  bool FromTerminal;                  // false: a pipe, where LF and CR LF are Enter
-  std::array<std::uint8_t, 32> Held;  // an unfinished sequence or character
+  bool FromTerminal;                            // false: a pipe, where LF and CR LF are Enter
+  std::array<std::uint8_t, MaxHeldBytes> Held;  // an unfinished sequence or character
   std::uint8_t HeldLength;
-  std::int64_t HeldSinceMs;
-  bool LastWasCr;
+  std::int64_t LastByteMs;  // when the last held byte came
+  bool LastWasCr;           // a pipe's CR LF is one Enter
+  bool Skipping;            // inside an over-long sequence, until its final byte
+  // The answer to a cursor position request (CSI row ; column R), which
+  // would otherwise read as a modified F3: the console sets WantCursorReport
+  // while it waits; the decoder then stores the answer here instead.
+  bool WantCursorReport;
+  bool HasCursorReport;
+  std::uint16_t ReportRow;
+  std::uint16_t ReportColumn;
 };
 
 void StartKeyDecoder(KeyDecoder& decoder, const Charset& chars, bool fromTerminal) noexcept;
 
 // Feeds one byte received at nowMs; returns the number of events written.
+// What was held past its deadline is settled first.
 int FeedKeyByte(KeyDecoder& decoder, std::uint8_t byte, std::int64_t nowMs,
                 KeyEvent (&out)[MaxDecodedEvents]) noexcept;
 
