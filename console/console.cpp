@@ -1,0 +1,183 @@
+// The console operations over the one window model; a backend shows it.
+#include "console/console.h"
+
+#include "console/console_backend.h"
+#include "console/key_reader.h"
+#include "console/runtime_error.h"
+
+namespace nagyszam {
+
+namespace {
+
+struct ConsoleState {
+  const ConsoleBackend* Backend;
+  Window Model;
+  KeyReader Keys;
+  std::uint16_t OutputError;
+  bool Finished;
+};
+
+ConsoleState state{};
+
+ConsoleState& Started() noexcept {
+  if (state.Backend == nullptr) StartConsole();
+  return state;
+}
+
+void WriteBytes(const std::uint8_t* bytes, int count) noexcept {
+  ConsoleState& s = Started();
+  if (s.OutputError != 0) return;
+  s.OutputError = s.Backend->BeginOutput(s.Model);
+  if (s.OutputError != 0) return;
+  WindowChange change;
+  for (int i = 0; i < count; ++i) {
+    ApplyByte(bytes[i], s.Model, change);
+    s.Backend->ShowByte(s.Model, change);
+  }
+  s.OutputError = s.Backend->EndOutput(s.Model);
+}
+
+// The shortest decimal form, "-" first when negative; one output.
+void WriteDecimal(std::uint32_t magnitude, bool negative) noexcept {
+  std::uint8_t text[11];
+  int first = 11;
+  do {
+    text[--first] = static_cast<std::uint8_t>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (negative) text[--first] = '-';
+  WriteBytes(text + first, 11 - first);
+}
+
+// Reports and ends the process; failing is the return address in the code
+// that met the error.
+[[noreturn]] void StopWithRuntimeError(std::uint16_t code, const void* failing) noexcept {
+  std::uint32_t locations[MaxReportLocations];
+  const int count = CallingLocations(failing, locations, MaxReportLocations);
+  ReportBuffer report;
+  const std::size_t length = FormatRuntimeError(code, locations, count, report);
+  // The report follows whatever the screen or transcript shows.
+  FinishConsole();
+  Started().Backend->WriteReport(report.data(), length);
+  LeaveProcess(code % 256);
+}
+
+}  // namespace
+
+void UseConsoleBackend(const ConsoleBackend& backend, int width, int height) noexcept {
+  state.Backend = &backend;
+  StartWindow(width, height, state.Model);
+  ClearKeyReader(state.Keys);
+  state.OutputError = 0;
+  state.Finished = false;
+}
+
+Window& ConsoleModel() noexcept {
+  return state.Model;
+}
+
+std::uint16_t FinishConsole() noexcept {
+  if (state.Finished || state.Backend == nullptr) return 0;
+  state.Finished = true;
+  return state.Backend->Finish(state.Model);
+}
+
+void StartConsole() {
+  StartPlatformConsole();
+}
+
+[[gnu::noinline]] void EndProgram(int exitCode) {
+  const std::uint16_t failed = FinishConsole();
+  // A transcript that could not be written is not a normal end.
+  if (failed != 0 && exitCode == 0) StopWithRuntimeError(failed, __builtin_return_address(0));
+  LeaveProcess(exitCode);
+}
+
+void ClearScreen() {
+  ConsoleState& s = Started();
+  // Not a write: it never raises an output error; a refusing device shows
+  // at the next write.
+  const bool canShow = s.Backend->BeginOutput(s.Model) == 0;
+  ClearWindow(s.Model);
+  if (!canShow) return;
+  s.Backend->ShowClear(s.Model);
+  s.Backend->EndOutput(s.Model);
+}
+
+std::uint8_t ReadKey() {
+  ConsoleState& s = Started();
+  std::uint8_t key = 0;
+  while (!TakeReadyKey(s.Keys, key)) {
+    KeyEvent event{};
+    s.Backend->NextKeyEvent(event);
+    OfferKeyEvent(s.Keys, event);
+  }
+  return key;
+}
+
+std::uint8_t CursorColumn() {
+  return Started().Model.Column;
+}
+
+std::uint8_t CursorRow() {
+  return Started().Model.Row;
+}
+
+void PlaceCursor(std::uint8_t column, std::uint8_t row) {
+  ConsoleState& s = Started();
+  if (s.Backend->BeginOutput(s.Model) != 0) {
+    PlaceWritePosition(column, row, s.Model);
+    return;
+  }
+  PlaceWritePosition(column, row, s.Model);
+  s.Backend->EndOutput(s.Model);
+}
+
+void WriteText(ShortText text) {
+  WriteBytes(text.Bytes.data(), text.Length);
+}
+
+void WriteChar(std::uint8_t c) {
+  WriteBytes(&c, 1);
+}
+
+void WriteUnsigned(std::uint32_t value) {
+  WriteDecimal(value, false);
+}
+
+void WriteSigned(std::int32_t value) {
+  // Negated as unsigned so the lowest value has a magnitude too.
+  const auto bits = static_cast<std::uint32_t>(value);
+  WriteDecimal(value < 0 ? 0u - bits : bits, value < 0);
+}
+
+void WriteBoolean(bool value) {
+  static constexpr std::uint8_t yes[] = {'T', 'R', 'U', 'E'};
+  static constexpr std::uint8_t no[] = {'F', 'A', 'L', 'S', 'E'};
+  if (value)
+    WriteBytes(yes, 4);
+  else
+    WriteBytes(no, 5);
+}
+
+void EndLine() {
+  static constexpr std::uint8_t crLf[] = {13, 10};
+  WriteBytes(crLf, 2);
+}
+
+[[gnu::noinline]] void CheckOutput() {
+  ConsoleState& s = Started();
+  if (s.OutputError == 0) return;
+  const std::uint16_t code = s.OutputError;
+  s.OutputError = 0;
+  StopWithRuntimeError(code, __builtin_return_address(0));
+}
+
+std::uint16_t TakeOutputError() {
+  ConsoleState& s = Started();
+  const std::uint16_t code = s.OutputError;
+  s.OutputError = 0;
+  return code;
+}
+
+}  // namespace nagyszam

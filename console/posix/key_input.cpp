@@ -1,0 +1,139 @@
+#include "console/posix/key_input.h"
+
+#include <poll.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "console/console_backend.h"
+#include "console/key_decoder.h"
+#include "console/posix/cursor_report.h"
+#include "console/posix/output_buffer.h"
+
+namespace nagyszam {
+
+namespace {
+
+struct KeyInput {
+  int Fd;
+  void (*OnWake)();
+  KeyDecoder Decoder;
+  KeyEvent Events[MaxDecodedEvents];
+  int EventCount;
+  int NextEvent;
+  std::array<std::uint8_t, 4096> Bytes;  // read, not yet decoded
+  std::size_t ByteCount;
+  std::size_t NextByte;
+  bool Ended;  // the end of input was seen
+  bool DropReport;
+};
+
+KeyInput input{};
+
+[[noreturn]] void EndOfInput() noexcept {
+  FinishConsole();
+  static constexpr char message[] = "nagyszam: end of input\n";
+  WriteAll(STDERR_FILENO, reinterpret_cast<const std::uint8_t*>(message), sizeof message - 1);
+  LeaveProcess(1);
+}
+
+// Reads what is there, waiting until the decoder's deadline at most.
+// False when nothing came before the deadline.
+bool ReadSome() noexcept {
+  const std::int64_t deadline = KeyDecoderDeadline(input.Decoder);
+  for (;;) {
+    int timeout = -1;
+    if (deadline >= 0) {
+      const std::int64_t left = deadline - NowMs();
+      if (left <= 0) return false;
+      timeout = static_cast<int>(left);
+    }
+    pollfd ready{input.Fd, POLLIN, 0};
+    const int polled = poll(&ready, 1, timeout);
+    if (polled < 0) {
+      if (errno != EINTR) {
+        input.Ended = true;
+        return true;
+      }
+      if (input.OnWake != nullptr) input.OnWake();
+      continue;
+    }
+    if (polled == 0) return false;
+    const ssize_t got = read(input.Fd, input.Bytes.data(), input.Bytes.size());
+    if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    // End of file, a hung-up terminal or a descriptor that cannot be read.
+    if (got <= 0) {
+      input.Ended = true;
+      return true;
+    }
+    input.ByteCount = static_cast<std::size_t>(got);
+    input.NextByte = 0;
+    CursorReport report{};
+    if (input.DropReport && FindCursorReport(input.Bytes.data(), input.ByteCount, report)) {
+      input.ByteCount = CutCursorReport(input.Bytes.data(), input.ByteCount, report);
+      input.DropReport = false;
+    }
+    return true;
+  }
+}
+
+// Decodes until at least one event is waiting.
+void Decode() noexcept {
+  while (input.NextEvent == input.EventCount) {
+    input.NextEvent = 0;
+    input.EventCount = 0;
+    if (input.NextByte < input.ByteCount) {
+      input.EventCount =
+          FeedKeyByte(input.Decoder, input.Bytes[input.NextByte++], NowMs(), input.Events);
+      continue;
+    }
+    if (input.Ended) {
+      input.EventCount = EndKeyDecoder(input.Decoder, input.Events);
+      if (input.EventCount == 0) EndOfInput();
+      continue;
+    }
+    if (!ReadSome()) input.EventCount = FlushKeyDecoder(input.Decoder, NowMs(), input.Events);
+  }
+}
+
+}  // namespace
+
+std::int64_t NowMs() noexcept {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void StartKeyInput(int fd, const Charset& chars, bool fromTerminal, void (*onWake)()) noexcept {
+  input.Fd = fd;
+  input.OnWake = onWake;
+  StartKeyDecoder(input.Decoder, chars, fromTerminal);
+  input.EventCount = 0;
+  input.NextEvent = 0;
+  input.ByteCount = 0;
+  input.NextByte = 0;
+  input.Ended = false;
+  input.DropReport = false;
+}
+
+void DropLateCursorReport() noexcept {
+  input.DropReport = true;
+}
+
+void KeepTypedBytes(const std::uint8_t* bytes, std::size_t length) noexcept {
+  // Only called at start, before anything was read.
+  if (length > input.Bytes.size()) length = input.Bytes.size();
+  std::memcpy(input.Bytes.data(), bytes, length);
+  input.ByteCount = length;
+  input.NextByte = 0;
+}
+
+void NextInputKeyEvent(KeyEvent& event) noexcept {
+  Decode();
+  event = input.Events[input.NextEvent++];
+}
+
+}  // namespace nagyszam

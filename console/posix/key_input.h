@@ -1,0 +1,32 @@
+// Keys from standard input: bytes read when they come, decoded into key
+// events, a lone ESC settled after its wait.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "console/charset.h"
+#include "console/key_event.h"
+
+namespace nagyszam {
+
+// fromTerminal: the bytes come from a terminal (else a pipe or file, where
+// a line end is Enter). onWake runs whenever the wait is interrupted.
+void StartKeyInput(int fd, const Charset& chars, bool fromTerminal, void (*onWake)()) noexcept;
+
+// Bytes that arrived before the layer was ready for them (typed while the
+// terminal answered the cursor report); decoded before anything read later.
+void KeepTypedBytes(const std::uint8_t* bytes, std::size_t length) noexcept;
+
+// The terminal did not answer the cursor report in time: an answer that
+// comes later is taken out of the input instead of read as keys.
+void DropLateCursorReport() noexcept;
+
+// Waits in poll for the next key event. At end of input it ends the
+// program: the screen or transcript finished, a message, exit code 1.
+void NextInputKeyEvent(KeyEvent& event) noexcept;
+
+// The monotonic clock in milliseconds.
+std::int64_t NowMs() noexcept;
+
+}  // namespace nagyszam
