@@ -1,6 +1,11 @@
+#include "console/console.h"
+#include "driver/dialogue.h"
 #include "numbers/numbers.h"
 
 int main() {
+  nagyszam::StartConsole();
   nagyszam::StartNumbers();
-  return 0;
+  nagyszam::RunNemNegSection();
+  nagyszam::RunEgeszSection();
+  nagyszam::EndProgram(0);
 }

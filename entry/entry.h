@@ -8,11 +8,11 @@
 namespace nagyszam {
 
 // Write the prompt row, then read keys until CR ends a valid number.
-void ReadNemNegEgesz(ShortText prompt, NemNegEgesz& x);
-void ReadEgesz(ShortText prompt, Egesz& x);
+void ReadNemNegEgesz(ShortText prompt, NemNegEgesz& x) noexcept;
+void ReadEgesz(ShortText prompt, Egesz& x) noexcept;
 
 // Write prefix, the number's digits, then suffix; no line end.
-void WriteNemNegEgesz(ShortText prefix, const NemNegEgesz& x, ShortText suffix);
-void WriteEgesz(ShortText prefix, const Egesz& x, ShortText suffix);
+void WriteNemNegEgesz(ShortText prefix, const NemNegEgesz& x, ShortText suffix) noexcept;
+void WriteEgesz(ShortText prefix, const Egesz& x, ShortText suffix) noexcept;
 
 }  // namespace nagyszam
