@@ -48,8 +48,10 @@ std::uint16_t MemoryFinish(const Window&) noexcept {
 
 void MemoryNextKeyEvent(KeyEvent& event) noexcept {
   if (memory.Count == 0) {
+    // A handler may queue more keys and return; one that queued none would
+    // leave ReadKey spinning.
     memory.EndOfInput();
-    DefaultEndOfInput();  // a handler that returns would leave ReadKey spinning
+    if (memory.Count == 0) DefaultEndOfInput();
   }
   event = memory.Queue[memory.First];
   memory.First = (memory.First + 1) % QueueCapacity;

@@ -20,8 +20,9 @@ void QueueKeyEvents(const KeyEvent* events, std::size_t count);
 // character with no modifier.
 void QueueKeyChars(const char* bytes, std::size_t count);
 
-// Called when ReadKey finds the queue empty; must not return (tests longjmp
-// or end the process). By default the process aborts with a message.
+// Called when ReadKey finds the queue empty: it may queue more keys and
+// return (reading goes on), or not return at all. If it returns with the
+// queue still empty, or by default, the process aborts with a message.
 void SetMemoryEndOfInput(void (*handler)());
 
 // Makes every later write fail with the code until it is taken.
