@@ -1,14 +1,19 @@
-// Cell-by-cell addition and subtraction with a carry or borrow.
+// Addition and subtraction with a carry or borrow, eight cells per step.
+#include "numbers/cells.h"
 #include "numbers/numbers.h"
 
 namespace nagyszam {
 
+using cells::kWords;
+using cells::Load;
+using cells::Store;
+
 void Add(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& s) noexcept {
-  std::uint8_t carry = 0;
-  for (std::int16_t i = 0; i <= MaxIndex; ++i) {
-    const std::uint8_t sum = static_cast<std::uint8_t>(a[i] + b[i] + carry);
-    carry = sum >= 10 ? 1 : 0;
-    s[i] = static_cast<std::uint8_t>(sum - 10 * carry);
+  std::uint64_t carry = 0;
+  for (int w = 0; w < kWords; ++w) {
+    const cells::WordResult sum = cells::AddWord(Load(a, w), Load(b, w), carry);
+    Store(s, w, sum.value);
+    carry = sum.carry;
   }
   // The sum needs a 257th digit; s keeps the low 256.
   if (carry != 0) Hiba = true;
@@ -20,11 +25,11 @@ void Subtract(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& d) noexce
     Hiba = true;
     return;
   }
-  std::uint8_t borrow = 0;
-  for (std::int16_t i = 0; i <= MaxIndex; ++i) {
-    const std::int16_t diff = static_cast<std::int16_t>(a[i] - b[i] - borrow);
-    borrow = diff < 0 ? 1 : 0;
-    d[i] = static_cast<std::uint8_t>(diff + 10 * borrow);
+  std::uint64_t borrow = 0;
+  for (int w = 0; w < kWords; ++w) {
+    const cells::WordResult diff = cells::SubtractWord(Load(a, w), Load(b, w), borrow);
+    Store(d, w, diff.value);
+    borrow = diff.carry;
   }
 }
 

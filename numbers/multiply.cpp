@@ -1,7 +1,17 @@
-// Long multiplication: one shifted partial product per digit of b.
+// Multiplication: an exact schoolbook product on limbs whenever it fits in
+// 256 digits (the pass rules then never overflow, so it is their result
+// too), the pass-by-pass path otherwise.
+#include <algorithm>
+
+#include "numbers/limbs.h"
+#include "numbers/multiply_passes.h"
 #include "numbers/numbers.h"
 
 namespace nagyszam {
+
+using limbs::kBase;
+using limbs::kCount;
+using limbs::Limbs;
 
 void ShiftDigits(NemNegEgesz& x, std::int16_t n) noexcept {
   const std::int16_t k = TopIndex(x);
@@ -16,39 +26,74 @@ void ShiftDigits(NemNegEgesz& x, std::int16_t n) noexcept {
 
 namespace {
 
-// P = a * digit. A 256-digit a can carry past cell 255: that digit is lost,
-// so the product is wrong and says so through Hiba.
-void MultiplyByDigit(const NemNegEgesz& a, std::int16_t ta, std::uint8_t digit,
-                     NemNegEgesz& partial) noexcept {
-  partial = Nulla;
-  std::uint8_t carry = 0;
-  for (std::int16_t j = 0; j <= ta; ++j) {
-    const std::uint8_t v = static_cast<std::uint8_t>(a[j] * digit + carry);
-    partial[j] = v % 10;
-    carry = v / 10;
+// Column sums of longer * shorter, where longer has at most kLong limbs and
+// the product at most 32: a fixed-length inner loop the compiler vectorises.
+// Every column adds at most 16 products below 10^16.
+template <int kLong>
+void Columns(const Limbs& longer, const Limbs& shorter, int ns,
+             std::uint64_t (&column)[kCount + 16]) noexcept {
+  std::uint32_t row[kLong];
+  for (int j = 0; j < kLong; ++j) row[j] = longer[j];
+  for (int i = 0; i < ns; ++i) {
+    const std::uint32_t s = shorter[i];
+    for (int j = 0; j < kLong; ++j) column[i + j] += std::uint64_t{s} * row[j];
   }
-  if (ta < MaxIndex) {
-    partial[ta + 1] = carry;
-  } else if (carry != 0) {
-    Hiba = true;
+}
+
+// product = the column sums in limbs; false when they need more than 32.
+bool Normalise(const std::uint64_t (&column)[kCount + 16], Limbs& product) noexcept {
+  // Each column is low + mid * B + top * B^2 with top below 16; the parts
+  // split independently and only a carry of at most 2 runs along.
+  std::uint32_t low[kCount], mid[kCount], top[kCount];
+  for (int k = 0; k < kCount; ++k) {
+    const std::uint64_t upper = column[k] / kBase;
+    low[k] = static_cast<std::uint32_t>(column[k] - upper * kBase);
+    mid[k] = static_cast<std::uint32_t>(upper % kBase);
+    top[k] = static_cast<std::uint32_t>(upper / kBase);
   }
+  std::uint32_t carry = 0;
+  for (int k = 0; k < kCount; ++k) {
+    std::uint32_t s = low[k] + carry;
+    if (k >= 1) s += mid[k - 1];
+    if (k >= 2) s += top[k - 2];
+    carry = (s >= kBase ? 1u : 0u) + (s >= 2 * kBase ? 1u : 0u);
+    product[k] = s - carry * kBase;
+  }
+  return carry == 0 && mid[kCount - 1] == 0 && top[kCount - 2] == 0 && top[kCount - 1] == 0;
 }
 
 }  // namespace
 
 void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
-  p = Nulla;
-  const std::int16_t ta = TopIndex(a);
-  const std::int16_t tb = TopIndex(b);
-  for (std::int16_t i = 0; i <= tb; ++i) {
-    NemNegEgesz partial;
-    MultiplyByDigit(a, ta, b[i], partial);
-    // A refused shift still adds the unshifted partial product.
-    ShiftDigits(partial, i);
-    NemNegEgesz sum;
-    Add(p, partial, sum);
-    p = sum;
+  Limbs la, lb;
+  const int na = limbs::ToLimbs(a, la);
+  const int nb = limbs::ToLimbs(b, lb);
+  if (na == 0 || nb == 0) {
+    p = Nulla;
+    return;
   }
+  // With na + nb - 1 > 32 the top limbs alone give at least 10^256.
+  if (na + nb - 1 <= kCount) {
+    // Here the shorter operand has at most 16 limbs, so a product's terms
+    // all land in columns below 32.
+    const bool a_longer = na >= nb;
+    const Limbs& longer = a_longer ? la : lb;
+    const Limbs& shorter = a_longer ? lb : la;
+    const int nl = a_longer ? na : nb;
+    const int ns = a_longer ? nb : na;
+    std::uint64_t column[kCount + 16] = {};
+    if (nl <= 16) {
+      Columns<16>(longer, shorter, ns, column);
+    } else {
+      Columns<kCount>(longer, shorter, ns, column);
+    }
+    Limbs product;
+    if (Normalise(column, product)) {
+      limbs::FromLimbs(product, std::min(na + nb, kCount), p);
+      return;
+    }
+  }
+  MultiplyByPasses(la, b, p);
 }
 
 }  // namespace nagyszam

@@ -1,6 +1,7 @@
 // Signed numbers: the sign is decided here, the digits by the magnitude
 // operations. A zero magnitude is zero whatever sign it carries, and every
 // zero this file produces is EgeszNulla.
+#include "numbers/cells.h"
 #include "numbers/numbers.h"
 
 namespace nagyszam {
@@ -13,7 +14,7 @@ constexpr Elojel Opposite(Elojel s) noexcept {
 
 // Keyboard entry can give "-0"; it counts as positive.
 Elojel SignOf(const Egesz& x) noexcept {
-  return x.Magnitude == Nulla ? Elojel::Pozitiv : x.Sign;
+  return cells::IsZero(x.Magnitude) ? Elojel::Pozitiv : x.Sign;
 }
 
 // Sets Top from the magnitude in place and turns any zero into EgeszNulla.
@@ -69,7 +70,7 @@ void EgeszSucc(const Egesz& x, Egesz& out) noexcept {
 }
 
 void EgeszPred(const Egesz& x, Egesz& out) noexcept {
-  if (x.Magnitude == Nulla) {
+  if (cells::IsZero(x.Magnitude)) {
     out.Magnitude = Nulla;
     out.Magnitude[0] = 1;
     out.Sign = Elojel::Negativ;
@@ -98,13 +99,13 @@ void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
 }
 
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
-  if (b.Magnitude == Nulla) {
+  if (cells::IsZero(b.Magnitude)) {
     Hiba = true;
     q = EgeszNulla;
     r = EgeszNulla;
     return;
   }
-  if (a.Magnitude == Nulla) {
+  if (cells::IsZero(a.Magnitude)) {
     q = EgeszNulla;
     r = EgeszNulla;
     return;

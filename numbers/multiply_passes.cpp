@@ -1,0 +1,79 @@
+// The overflow path of Multiply: every pass as the digit-by-digit method
+// takes it, on limbs so that all 256 passes stay cheap.
+#include "numbers/multiply_passes.h"
+
+namespace nagyszam {
+
+namespace {
+
+using limbs::kBase;
+using limbs::kCount;
+using limbs::Limbs;
+
+constexpr std::uint32_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+
+// partial = a * digit; returns whether a carry fell off the top.
+bool ScaleByDigit(const Limbs& a, std::uint32_t digit, Limbs& partial) noexcept {
+  std::uint64_t carry = 0;
+  for (int i = 0; i < kCount; ++i) {
+    const std::uint64_t v = std::uint64_t{a[i]} * digit + carry;
+    partial[i] = static_cast<std::uint32_t>(v % kBase);
+    carry = v / kBase;
+  }
+  return carry != 0;
+}
+
+// Index of the highest non-zero digit cell, 0 for zero.
+int TopCell(const Limbs& x) noexcept {
+  const int n = limbs::Length(x);
+  if (n == 0) return 0;
+  int digits = 1;
+  while (digits < 8 && x[n - 1] >= kPowers[digits]) ++digits;
+  return 8 * (n - 1) + digits - 1;
+}
+
+// x = x * 10^n, or false (x untouched) when a digit would pass cell 255.
+bool Shift(Limbs& x, int n) noexcept {
+  if (TopCell(x) + n > MaxIndex) return false;
+  const int whole = n / 8;
+  const std::uint32_t scale = kPowers[n % 8];
+  std::uint64_t carry = 0;
+  for (int i = 0; i < kCount - whole; ++i) {
+    const std::uint64_t v = std::uint64_t{x[i]} * scale + carry;
+    x[i] = static_cast<std::uint32_t>(v % kBase);
+    carry = v / kBase;
+  }
+  for (int i = kCount - 1; i >= whole; --i) x[i] = x[i - whole];
+  for (int i = 0; i < whole; ++i) x[i] = 0;
+  return true;
+}
+
+// sum = sum + x modulo 10^256; returns whether it wrapped.
+bool Accumulate(Limbs& sum, const Limbs& x) noexcept {
+  std::uint32_t carry = 0;
+  for (int i = 0; i < kCount; ++i) {
+    const std::uint32_t v = sum[i] + x[i] + carry;
+    carry = v >= kBase ? 1 : 0;
+    sum[i] = v - carry * kBase;
+  }
+  return carry != 0;
+}
+
+}  // namespace
+
+void MultiplyByPasses(const Limbs& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
+  Limbs sum{};
+  bool failed = false;
+  for (int i = 0; i <= TopIndex(b); ++i) {
+    // A zero digit's partial product is zero: it shifts and adds nothing.
+    if (b[i] == 0) continue;
+    Limbs partial;
+    failed |= ScaleByDigit(a, b[i], partial);
+    failed |= !Shift(partial, i);
+    failed |= Accumulate(sum, partial);
+  }
+  limbs::FromLimbs(sum, p);
+  if (failed) Hiba = true;
+}
+
+}  // namespace nagyszam
