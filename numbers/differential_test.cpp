@@ -348,6 +348,37 @@ TEST_F(Differential, SignedOperationsMatchGmp) {
   }
 }
 
+// Divisors whose low limbs are all nines under a top pair that makes the
+// quotient estimate one too large: the rare take-back of long division.
+TEST_F(Differential, DivisionTakesBackOverlargeEstimates) {
+  Operands source(seed_ + 3);
+  constexpr unsigned long kBase = 100000000;
+  for (int n = 0; n < kPairs / 4; ++n) {
+    const int limbs = source.Uniform(3, 31);
+    Z top_pair, v, u, low, scale;
+    // top limb at least half the base, so no scaling hides the case
+    mpz_set_ui(top_pair, static_cast<unsigned long>(source.Uniform(50000000, 99999999)));
+    mpz_mul_ui(top_pair, top_pair, kBase);
+    mpz_add_ui(top_pair, top_pair, static_cast<unsigned long>(source.Uniform(0, 99999999)));
+    mpz_ui_pow_ui(scale, kBase, static_cast<unsigned long>(limbs - 2));
+    mpz_sub_ui(low, scale, static_cast<unsigned long>(source.Uniform(1, 3)));
+    mpz_mul(v, top_pair, scale);
+    mpz_add(v, v, low);
+    mpz_mul_ui(u, top_pair, static_cast<unsigned long>(source.Uniform(1, 9)));
+    mpz_mul(u, u, scale);
+    mpz_sub_ui(u, u, static_cast<unsigned long>(source.Uniform(0, 5)));
+    const NemNegEgesz a = FromMpz(u);
+    const NemNegEgesz b = FromMpz(v);
+    Hiba = false;
+    NemNegEgesz q, r;
+    DivMod(a, b, q, r);
+    Z zq, zr;
+    mpz_tdiv_qr(zq, zr, u, v);
+    Expect("DivMod", Text(a) + " and " + Text(b),
+           {Text(q) + " r " + Text(r), MpzText(zq) + " r " + MpzText(zr), Hiba, false});
+  }
+}
+
 // The plain reference agrees with GMP wherever it can finish.
 TEST_F(Differential, PlainReferenceMatchesGmp) {
   Operands source(seed_ + 2);
