@@ -2,7 +2,7 @@
 BUILD ?= build
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all build run test clean
+.PHONY: all build run test bench clean
 
 all: build
 
@@ -17,6 +17,11 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+# Times every number operation against GMP and prints the ratios.
+bench: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target numbers_bench
+	./$(BUILD)/numbers/numbers_bench
 
 clean:
 	rm -rf $(BUILD)
