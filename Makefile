@@ -27,7 +27,7 @@ bench: $(BUILD)/CMakeCache.txt
 # (folder/fuzz_corpus/name, never written) and what earlier runs found.
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS := numbers/numbers console/key_decoder console/window
+FUZZ_TARGETS := numbers/numbers console/key_decoder console/window entry/entry
 
 fuzz:
 	cmake -S . -B $(FUZZ_BUILD) -G "$(GENERATOR)" -DCMAKE_CXX_COMPILER=clang++ \
