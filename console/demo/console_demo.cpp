@@ -62,7 +62,7 @@ void WriteKeys(long count) {
   }
 }
 
-void Step(const char* step) {
+[[gnu::noinline]] void Step(const char* step) {
   using namespace nagyszam;
   const char* rest = step + 1;
   switch (step[0]) {
