@@ -150,7 +150,7 @@ TEST(DivMod, QuotientAndRemainder) {
            {"9x256", "1 e128", "9x128", "9x128", false},
            {"1 e255", "9x255", "1", "1", false},
            {"9x256", "3x255", "30", "9", false},
-           // the two-limb quotient estimate is one too large and is taken back
+           // a quotient limb estimated from the top limbs comes out one too large
            {"35 e23", "5 e15 9x8", "6", "4999999999999994 e7 6", false},
            {"35 e247", "5 e15 9x232", "6", "4999999999999994 e231 6", false},
        }) {

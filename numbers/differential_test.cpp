@@ -348,9 +348,9 @@ TEST_F(Differential, SignedOperationsMatchGmp) {
   }
 }
 
-// Divisors whose low limbs are all nines under a top pair that makes the
-// quotient estimate one too large: the rare take-back of long division.
-TEST_F(Differential, DivisionTakesBackOverlargeEstimates) {
+// Divisors whose low limbs are all nines under a top pair that makes a
+// quotient limb estimated from the top limbs one too large.
+TEST_F(Differential, DivisionCorrectsEstimatesThatAreOneOff) {
   Operands source(seed_ + 3);
   constexpr unsigned long kBase = 100000000;
   for (int n = 0; n < kPairs / 4; ++n) {

@@ -5,6 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "numbers/cells.h"
 #include "numbers/numbers.h"
@@ -49,19 +54,78 @@ constexpr int Length(const Limbs& x) noexcept {
   return n;
 }
 
+// Words of digit cells to limbs and back, n at a time. With SSE2 two
+// words go through the same steps as WordToLimb and LimbToWord at once, on
+// 16-, 32- and 64-bit lanes.
+inline void WordsToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i low_bytes = _mm_set1_epi16(0x00FF);
+  const __m128i ten = _mm_set1_epi16(10);
+  const __m128i hundred_one = _mm_set1_epi32(100 << 16 | 1);
+  const __m128i low_halves = _mm_set1_epi64x(0xFFFFFFFF);
+  const __m128i ten_thousand = _mm_set1_epi32(10000);
+  for (; i + 2 <= n; i += 2) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + 8 * i));
+    const __m128i pairs =
+        _mm_add_epi16(_mm_and_si128(w, low_bytes), _mm_mullo_epi16(_mm_srli_epi16(w, 8), ten));
+    const __m128i quads = _mm_madd_epi16(pairs, hundred_one);
+    const __m128i v = _mm_add_epi64(_mm_and_si128(quads, low_halves),
+                                    _mm_mul_epu32(_mm_srli_epi64(quads, 32), ten_thousand));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i),
+                     _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 1, 2, 0)));
+  }
+#endif
+  for (; i < n; ++i) {
+    std::uint64_t w;
+    std::memcpy(&w, cells + 8 * i, sizeof w);
+    out[i] = WordToLimb(w);
+  }
+}
+
+inline void LimbsToWords(const std::uint32_t* limbs, int n, std::uint8_t* cells) noexcept {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i by_ten_thousand = _mm_set1_epi32(static_cast<int>(0xD1B71759u));  // 2^45 / 10^4
+  const __m128i ten_thousand = _mm_set1_epi32(10000);
+  const __m128i by_hundred = _mm_set1_epi32(5243);  // 2^19 / 100
+  const __m128i hundred = _mm_set1_epi16(100);
+  const __m128i by_ten = _mm_set1_epi16(103);  // 2^10 / 10
+  const __m128i ten = _mm_set1_epi16(10);
+  for (; i + 2 <= n; i += 2) {
+    const __m128i v = _mm_unpacklo_epi32(
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(limbs + i)), _mm_setzero_si128());
+    const __m128i high4 = _mm_srli_epi64(_mm_mul_epu32(v, by_ten_thousand), 45);
+    const __m128i low4 = _mm_sub_epi64(v, _mm_mul_epu32(high4, ten_thousand));
+    const __m128i quads = _mm_or_si128(low4, _mm_slli_epi64(high4, 32));
+    const __m128i high2 = _mm_srli_epi16(_mm_mulhi_epu16(quads, by_hundred), 3);
+    const __m128i low2 = _mm_sub_epi16(quads, _mm_mullo_epi16(high2, hundred));
+    const __m128i pairs = _mm_or_si128(low2, _mm_slli_epi32(high2, 16));
+    const __m128i tens = _mm_srli_epi16(_mm_mullo_epi16(pairs, by_ten), 10);
+    const __m128i units = _mm_sub_epi16(pairs, _mm_mullo_epi16(tens, ten));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + 8 * i),
+                     _mm_or_si128(units, _mm_slli_epi16(tens, 8)));
+  }
+#endif
+  for (; i < n; ++i) {
+    const std::uint64_t w = LimbToWord(limbs[i]);
+    std::memcpy(cells + 8 * i, &w, sizeof w);
+  }
+}
+
 // Converts only the words up to the top digit; returns the limb count, 0
 // for zero. The limbs above are zero.
 inline int ToLimbs(const NemNegEgesz& x, Limbs& out) noexcept {
   int n = kCount;
   while (n > 0 && cells::Load(x, n - 1) == 0) --n;
-  for (int i = 0; i < n; ++i) out[i] = WordToLimb(cells::Load(x, i));
+  WordsToLimbs(x.data(), n, out.data());
   for (int i = n; i < kCount; ++i) out[i] = 0;
   return n;
 }
 
 // Writes the low n limbs and clears every cell above them.
 inline void FromLimbs(const Limbs& x, int n, NemNegEgesz& out) noexcept {
-  for (int i = 0; i < n; ++i) cells::Store(out, i, LimbToWord(x[i]));
+  LimbsToWords(x.data(), n, out.data());
   for (int i = n; i < kCount; ++i) cells::Store(out, i, 0);
 }
 
