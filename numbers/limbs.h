@@ -118,8 +118,8 @@ inline void LimbsToWords(const std::uint32_t* limbs, int n, std::uint8_t* cells)
 inline int ToLimbs(const NemNegEgesz& x, Limbs& out) noexcept {
   int n = kCount;
   while (n > 0 && cells::Load(x, n - 1) == 0) --n;
+  out.fill(0);  // whole, so the compiler stores it in a few wide moves
   WordsToLimbs(x.data(), n, out.data());
-  for (int i = n; i < kCount; ++i) out[i] = 0;
   return n;
 }
 

@@ -3,6 +3,10 @@
 // too), the pass-by-pass path otherwise.
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "numbers/limbs.h"
 #include "numbers/multiply_passes.h"
 #include "numbers/numbers.h"
@@ -27,17 +31,51 @@ void ShiftDigits(NemNegEgesz& x, std::int16_t n) noexcept {
 namespace {
 
 // Column sums of longer * shorter, where longer has at most kLong limbs and
-// the product at most 32: a fixed-length inner loop the compiler vectorises.
-// Every column adds at most 16 products below 10^16.
+// the product at most 32: fixed-length inner loops. Every column adds at
+// most 16 products below 10^16. Columns are cleared here up to the last one
+// a product reaches.
 template <int kLong>
 void Columns(const Limbs& longer, const Limbs& shorter, int ns,
              std::uint64_t (&column)[kCount + 16]) noexcept {
+#if defined(__SSE2__)
+  // Two rows per step, both adding to aligned pairs of columns: the odd row
+  // reads the longer operand one limb later.
+  __m128i even[kLong / 2 + 1];
+  __m128i odd[kLong / 2 + 1];
+  for (int m = 0; m <= kLong / 2; ++m) {
+    const auto at = [&](int j) -> long long { return j >= 0 && j < kLong ? longer[j] : 0; };
+    even[m] = _mm_set_epi64x(at(2 * m + 1), at(2 * m));
+    odd[m] = _mm_set_epi64x(at(2 * m), at(2 * m - 1));
+  }
+  // The first two rows write their pairs, later rows add to them, and the
+  // pairs no row reaches are cleared: Normalise reads at least 32 columns.
+  auto* pairs = reinterpret_cast<__m128i*>(column);
+  constexpr int kPairs = kLong / 2 + 8 > kCount / 2 ? kLong / 2 + 8 : kCount / 2;
+  for (int m = kLong / 2 + 1; m < kPairs; ++m) pairs[m] = _mm_setzero_si128();
+  for (int i = 0; i < ns; i += 2) {
+    const __m128i se = _mm_set1_epi64x(shorter[i]);
+    const __m128i so = _mm_set1_epi64x(i + 1 < ns ? shorter[i + 1] : 0);
+    __m128i* c = pairs + i / 2;
+    if (i == 0) {
+      for (int m = 0; m <= kLong / 2; ++m) {
+        c[m] = _mm_add_epi64(_mm_mul_epu32(se, even[m]), _mm_mul_epu32(so, odd[m]));
+      }
+      continue;
+    }
+    for (int m = 0; m <= kLong / 2; ++m) {
+      const __m128i sum = _mm_add_epi64(_mm_mul_epu32(se, even[m]), _mm_mul_epu32(so, odd[m]));
+      c[m] = _mm_add_epi64(c[m], sum);
+    }
+  }
+#else
+  for (auto& c : column) c = 0;
   std::uint32_t row[kLong];
   for (int j = 0; j < kLong; ++j) row[j] = longer[j];
   for (int i = 0; i < ns; ++i) {
     const std::uint32_t s = shorter[i];
     for (int j = 0; j < kLong; ++j) column[i + j] += std::uint64_t{s} * row[j];
   }
+#endif
 }
 
 // product = the column sums in limbs; false when they need more than 32.
@@ -81,7 +119,7 @@ void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexce
     const Limbs& shorter = a_longer ? lb : la;
     const int nl = a_longer ? na : nb;
     const int ns = a_longer ? nb : na;
-    std::uint64_t column[kCount + 16] = {};
+    alignas(16) std::uint64_t column[kCount + 16];
     if (nl <= 16) {
       Columns<16>(longer, shorter, ns, column);
     } else {
