@@ -1,0 +1,116 @@
+// Output faults through the real program: standard output closed, open only
+// for reading, a full disk, a reader that goes away in the middle of the
+// dialogue. Each ends in the run-time error report on standard error and
+// its exit code, never a hang and never a silent success.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "driver/reliability_child.h"
+
+namespace nagyszam::reliability {
+namespace {
+
+constexpr char ExampleKeys[] = "7\n3\n \n+12\n+5\nq";
+
+std::regex ReportPattern(int code) {
+  return std::regex("Runtime error " + std::to_string(code) +
+                    " at \\$([0-9A-F]{8})\r\n  \\$\\1\r\n(  \\$[0-9A-F]{8}\r\n)*\r\n");
+}
+
+struct Ending {
+  int Status;
+  std::string Errors;
+  bool Ended;
+};
+
+// Runs the program with the example's keys on a pipe and the given standard
+// output (-1: closed), standard error read back.
+Ending RunWithOutput(int out, const std::string& lines) {
+  int in[2], err[2];
+  if (pipe(in) != 0 || pipe(err) != 0) return {0, "no pipes", false};
+  Launch launch;
+  launch.In = in[0];
+  launch.Out = out;
+  launch.Err = err[1];
+  launch.Env = {"COLUMNS=80", "LINES=" + lines};
+  const pid_t pid = Spawn(launch);
+  close(in[0]);
+  close(err[1]);
+  signal(SIGPIPE, SIG_IGN);
+  const bool written = write(in[1], ExampleKeys, sizeof ExampleKeys - 1) > 0;
+  close(in[1]);
+  Ending e{};
+  e.Errors = ReadAll(err[0], 5000);
+  close(err[0]);
+  e.Ended = WaitChild(pid, 5000, e.Status) && written;
+  return e;
+}
+
+TEST(Faults, EachOutputFaultGivesItsReportAndCode) {
+  const int readOnly = open("/dev/null", O_RDONLY);
+  const int full = open("/dev/full", O_WRONLY);
+  ASSERT_GE(readOnly, 0);
+  ASSERT_GE(full, 0);
+  const struct {
+    const char* Name;
+    int Out;
+    const char* Lines;  // 25: rows scroll out during the dialogue; 60: only at the end
+    int Code;
+  } cases[] = {
+      {"standard output closed", -1, "25", 103},
+      {"standard output only for reading", readOnly, "25", 105},
+      {"no space left, rows scrolling out", full, "25", 101},
+      {"no space left, the window at the end", full, "60", 101},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const Ending e = RunWithOutput(c.Out, c.Lines);
+    ASSERT_TRUE(e.Ended) << "hung";
+    EXPECT_EQ(ExitText(e.Status), "exit " + std::to_string(c.Code));
+    EXPECT_TRUE(std::regex_match(e.Errors, ReportPattern(c.Code))) << e.Errors;
+  }
+  close(readOnly);
+  close(full);
+}
+
+// The reader of the transcript goes away after the first rows: the next
+// row that scrolls out cannot be written.
+TEST(Faults, ReaderGoneInTheMiddleOfTheDialogue) {
+  int in[2], out[2], err[2];
+  ASSERT_EQ(pipe(in), 0);
+  ASSERT_EQ(pipe(out), 0);
+  ASSERT_EQ(pipe(err), 0);
+  Launch launch;
+  launch.In = in[0];
+  launch.Out = out[1];
+  launch.Err = err[1];
+  launch.Env = {"COLUMNS=80", "LINES=4"};
+  const pid_t pid = Spawn(launch);
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  signal(SIGPIPE, SIG_IGN);
+  // The heading and the first prompt row scroll out once the first entry
+  // is typed.
+  ASSERT_GT(write(in[1], "7\n", 2), 0);
+  std::string early;
+  const long long deadline = Millis() + 5000;
+  while (early.find('\n') == std::string::npos && Millis() < deadline)
+    early += ReadAll(out[0], 100);
+  ASSERT_NE(early.find("----"), std::string::npos) << early;
+  close(out[0]);
+  const std::string rest = "3\n \n+12\n+5\nq";
+  ASSERT_GT(write(in[1], rest.data(), rest.size()), 0);
+  close(in[1]);
+  const std::string errors = ReadAll(err[0], 5000);
+  close(err[0]);
+  int status = 0;
+  ASSERT_TRUE(WaitChild(pid, 5000, status)) << "hung";
+  EXPECT_EQ(ExitText(status), "exit 101");
+  EXPECT_TRUE(std::regex_match(errors, ReportPattern(101))) << errors;
+}
+
+}  // namespace
+}  // namespace nagyszam::reliability
