@@ -21,6 +21,15 @@ void BlankCell(std::uint8_t column, std::uint8_t row) noexcept {
   PlaceCursor(column, row);
 }
 
+// Whether the window is one column wide, learnt from the console alone: a
+// cursor placed beyond the window does not move.
+bool OneColumnWide(std::uint8_t row) noexcept {
+  PlaceCursor(2, row);
+  if (CursorColumn() != 2) return true;
+  PlaceCursor(1, row);
+  return false;
+}
+
 }  // namespace
 
 void WritePromptRow(ShortText prompt, ShortText leadIn) noexcept {
@@ -42,9 +51,11 @@ std::uint8_t EchoKey(std::uint8_t k) noexcept {
   WriteChar(k);
   // A write that failed moves nothing; only a write into the last column
   // lands the cursor in column 1 (of the next row, or of the bottom row once
-  // the window has scrolled).
-  const bool wrapped = CursorColumn() == 1 && (column != 1 || CursorRow() != row);
-  return wrapped ? column : 0;
+  // the window has scrolled). From column 1 on the bottom row the two look
+  // alike unless the window is one column wide.
+  if (CursorColumn() != 1) return 0;
+  if (column != 1 || CursorRow() != row) return column;
+  return OneColumnWide(row) ? column : 0;
 }
 
 void RejectKey(std::uint8_t k) noexcept {

@@ -82,6 +82,7 @@ const std::vector<EntryCase> Cases = {
      Digits(79) + "5",
      {},
      {1, 1}},
+    {"BackspaceInAOneColumnWindow", 1, 3, {{"12\b\r"}}, {}, "1", {"1"}, {1, 3}},
     {"BellAndLineFeedLeaveNoTrace",
      80,
      25,
