@@ -379,33 +379,5 @@ TEST_F(Differential, DivisionCorrectsEstimatesThatAreOneOff) {
   }
 }
 
-// The plain reference agrees with GMP wherever it can finish.
-TEST_F(Differential, PlainReferenceMatchesGmp) {
-  Operands source(seed_ + 2);
-  for (int n = 0; n < kPairs / 4; ++n) {
-    NemNegEgesz a = source.Next();
-    NemNegEgesz b = source.Partner(a);
-    const std::string operands = Text(a) + " and " + Text(b);
-    const Z za(a), zb(b);
-    bool hiba = false;
-    NemNegEgesz out;
-    reference::Add(a, b, out, hiba);
-    Z sum;
-    mpz_add(sum, za, zb);
-    bool want = false;
-    Expect("reference Add", operands, {Text(out), Wrapped(sum, want), hiba, want});
-    // Repeated subtraction only finishes for small quotients.
-    b = source.WithDigits(std::max(1, TopIndex(a) - source.Uniform(0, 2)));
-    const Z zd(b);
-    NemNegEgesz q, r;
-    hiba = false;
-    reference::DivMod(a, b, q, r, hiba);
-    Z zq, zr;
-    mpz_tdiv_qr(zq, zr, za, zd);
-    Expect("reference DivMod", Text(a) + " and " + Text(b),
-           {Text(q) + " r " + Text(r), MpzText(zq) + " r " + MpzText(zr), hiba, false});
-  }
-}
-
 }  // namespace
 }  // namespace nagyszam

@@ -40,7 +40,8 @@ inline constexpr std::array<std::uint32_t, 10000> kQuads = [] {
 // The way back, four digits at a time from a table: cheaper than dividing
 // out each digit.
 constexpr std::uint64_t LimbToWord(std::uint32_t v) noexcept {
-  return kQuads[v % 10000] | std::uint64_t{kQuads[v / 10000]} << 32;
+  // The second index is reduced too, so no value can read past the table.
+  return kQuads[v % 10000] | std::uint64_t{kQuads[v / 10000 % 10000]} << 32;
 }
 
 static_assert(WordToLimb(0x0908070605040302) == 98765432);
