@@ -2,7 +2,7 @@
 BUILD ?= build
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all build run test bench clean
+.PHONY: all build run test bench windows clean
 
 all: build
 
@@ -44,6 +44,14 @@ fuzz:
 	    || { tail -40 $(FUZZ_BUILD)/$$name.log; exit 1; }; \
 	  grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ_BUILD)/$$name.log; \
 	done
+
+# `make windows`: the program cross-built for 64-bit Windows with MinGW-w64,
+# build-windows/nagyszam.exe (needs only kernel32 and msvcrt).
+WINDOWS_BUILD ?= build-windows
+windows:
+	cmake -S . -B $(WINDOWS_BUILD) -G "$(GENERATOR)" \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DNAGYSZAM_TESTS=OFF
+	cmake --build $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD)
