@@ -50,9 +50,10 @@ void Subtract(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& d) noexce
 void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
 void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r) noexcept;
 
-// Multiply's helper, x = x * 10^n for n in 0..255: refuses (sets Hiba, leaves
-// x) when a digit would pass cell 255. Declared here for the tests only; other
-// modules don't call it.
+// The shift step of Multiply's passes on its own: x = x * 10^n for n in
+// 0..255, refused (Hiba set, x left as it was) when a digit would pass cell
+// 255 or n is negative. Declared here for the tests; other modules don't
+// call it.
 void ShiftDigits(NemNegEgesz& x, std::int16_t n) noexcept;
 
 // Signed operations.
