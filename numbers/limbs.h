@@ -134,28 +134,48 @@ inline void FromLimbs(const Limbs& x, NemNegEgesz& out) noexcept {
   FromLimbs(x, kCount, out);
 }
 
-// Splits a product below kBase^2 into limbs without a dependent division
-// chain: every product splits on its own, only a 0-or-1 carry runs along.
-struct Split {
-  std::uint32_t low, high;
+// Division by a fixed divisor d below kBase of numbers below d * kBase.
+// Where the compiler has 128-bit products, a multiply by the rounded-up
+// reciprocal and a shift give the exact quotient: with n < 2^54 and d at
+// most 2^bits, the rounding error times n stays below 2^(54 + bits).
+// Elsewhere a floating-point reciprocal gives it to within one and the
+// remainder test corrects it.
+constexpr int kDividendBits = 54;
+static_assert(std::uint64_t{kBase} * kBase < std::uint64_t{1} << kDividendBits);
+
+#if defined(__SIZEOF_INT128__)
+__extension__ using Wide = unsigned __int128;
+
+struct Divisor {
+  std::uint64_t d;
+  std::uint64_t magic;  // ceil(2^shift / d), below 2^55
+  int shift;
 };
-constexpr Split SplitProduct(std::uint64_t p) noexcept {
-  const auto high = static_cast<std::uint32_t>(p / kBase);
-  return {static_cast<std::uint32_t>(p - std::uint64_t{high} * kBase), high};
+
+constexpr Divisor MakeDivisor(std::uint64_t d) noexcept {
+  int bits = 0;
+  while ((std::uint64_t{1} << bits) < d) ++bits;
+  const int shift = kDividendBits + bits;
+  const Wide power = Wide{1} << shift;
+  return {d, static_cast<std::uint64_t>(power / d + (power % d != 0 ? 1 : 0)), shift};
 }
 
-// Division by a fixed divisor d below kBase of numbers below d * kBase,
-// through a floating-point reciprocal: the estimate is off by at most one
-// and an exact remainder test corrects it.
+constexpr std::uint64_t Divide(std::uint64_t n, const Divisor& by, std::uint64_t& rest) noexcept {
+  const auto q = static_cast<std::uint64_t>((Wide{by.magic} * n) >> by.shift);
+  rest = n - q * by.d;
+  return q;
+}
+#else
 struct Divisor {
   std::uint64_t d;
   double inverse;
 };
+
 constexpr Divisor MakeDivisor(std::uint64_t d) noexcept {
   return {d, 1.0 / static_cast<double>(d)};
 }
 
-inline std::uint64_t Divide(std::uint64_t n, const Divisor& by, std::uint64_t& rest) noexcept {
+constexpr std::uint64_t Divide(std::uint64_t n, const Divisor& by, std::uint64_t& rest) noexcept {
   // Through int64: the signed conversions are single instructions.
   auto q = static_cast<std::uint64_t>(
       static_cast<std::int64_t>(static_cast<double>(static_cast<std::int64_t>(n)) * by.inverse));
@@ -170,5 +190,19 @@ inline std::uint64_t Divide(std::uint64_t n, const Divisor& by, std::uint64_t& r
   rest = static_cast<std::uint64_t>(r);
   return q;
 }
+#endif
+
+// Spot checks of the reciprocal at the ends of its range.
+constexpr bool DivisionExact(std::uint64_t d) noexcept {
+  const Divisor by = MakeDivisor(d);
+  for (const std::uint64_t n :
+       {std::uint64_t{0}, d - 1, d, d * kBase - 1, d * kBase - d, d * (kBase - 1) + d / 2}) {
+    std::uint64_t rest = 0;
+    if (Divide(n, by, rest) != n / d || rest != n % d) return false;
+  }
+  return true;
+}
+static_assert(DivisionExact(1) && DivisionExact(3) && DivisionExact(7) && DivisionExact(9));
+static_assert(DivisionExact(kBase - 1) && DivisionExact(1 << 26) && DivisionExact((1 << 26) + 1));
 
 }  // namespace nagyszam::limbs
