@@ -115,19 +115,21 @@ void DivideLong(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
   std::int64_t digit[kCount + 1];
   for (int j = na - nb; j >= 0; --j) {
     std::int64_t* window = u + j;
-    const double top =
-        (static_cast<double>(window[nb]) * kBase + static_cast<double>(window[nb - 1])) * kBase +
-        static_cast<double>(window[nb - 2]);
+    // Independent products, so the sum waits for one multiply only.
+    const double top = static_cast<double>(window[nb]) * (double{kBase} * kBase) +
+                       static_cast<double>(window[nb - 1]) * kBase +
+                       static_cast<double>(window[nb - 2]);
     const double estimate = top * inverse;
     auto qj = static_cast<std::int64_t>(estimate);
-    if (static_cast<double>(qj) > estimate) --qj;  // floor, also below zero
-    // Products below 2 * 10^16 each; a limb takes at most 32 of them.
+    // Truncation is the floor except below zero.
+    if (estimate < 0 && static_cast<double>(qj) != estimate) --qj;
+    // Products below 2 * 10^16 each; a limb takes at most 32 of them. The
+    // factor fits 32 bits, so the products are 32 by 32 bits.
+    const auto m = static_cast<std::uint32_t>(qj >= 0 ? qj : -qj);
     if (qj >= 0) {
-      const auto m = static_cast<std::uint64_t>(qj);
-      for (int i = 0; i < nb; ++i) window[i] -= static_cast<std::int64_t>(m * v[i]);
+      for (int i = 0; i < nb; ++i) window[i] -= static_cast<std::int64_t>(std::uint64_t{m} * v[i]);
     } else {
-      const auto m = static_cast<std::uint64_t>(-qj);
-      for (int i = 0; i < nb; ++i) window[i] += static_cast<std::int64_t>(m * v[i]);
+      for (int i = 0; i < nb; ++i) window[i] += static_cast<std::int64_t>(std::uint64_t{m} * v[i]);
     }
     // The remainder is below 2b now, so its top limb folds into the next.
     window[nb - 1] += window[nb] * kBase;
