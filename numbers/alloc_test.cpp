@@ -37,6 +37,28 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   ++allocations;
   return std::malloc(size == 0 ? 1 : size);
 }
+void* operator new(std::size_t size, std::align_val_t alignment) {
+  ++allocations;
+  const auto align = static_cast<std::size_t>(alignment);
+  void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+  return operator new(size, alignment);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
 void operator delete(void* p) noexcept {
   std::free(p);
 }
