@@ -34,6 +34,7 @@ struct ChildSpec {
   int Out = -1;
   int Err = -1;
   int ControllingTty = -1;  // a new session with this terminal as its own
+  int ForegroundOn = -1;    // a process group of its own, in the foreground of this terminal
 };
 
 // Starts the demo; every descriptor given is dup'ed onto 0, 1 and 2.
@@ -62,6 +63,11 @@ inline pid_t SpawnDemo(const ChildSpec& spec) {
     setsid();
     ioctl(spec.ControllingTty, TIOCSCTTY, 0);
   }
+  if (spec.ForegroundOn >= 0) {
+    setpgid(0, 0);
+    signal(SIGTTOU, SIG_IGN);  // a background group may not take the terminal otherwise
+    tcsetpgrp(spec.ForegroundOn, getpid());
+  }
   const rlimit noCore{0, 0};
   setrlimit(RLIMIT_CORE, &noCore);
   const int fds[3] = {spec.In, spec.Out, spec.Err};
@@ -74,7 +80,8 @@ inline pid_t SpawnDemo(const ChildSpec& spec) {
   // Only the three: a pipe end left open here would keep its own input open.
   for (int fd = 3; fd < 1024; ++fd) close(fd);
   // Default signal handling, whatever the test runner set.
-  for (int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGTSTP, SIGCONT}) signal(s, SIG_DFL);
+  for (int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGTSTP, SIGCONT, SIGTTOU})
+    signal(s, SIG_DFL);
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);

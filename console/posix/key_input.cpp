@@ -1,6 +1,7 @@
 #include "console/posix/key_input.h"
 
 #include <poll.h>
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -40,6 +41,26 @@ KeyInput input{};
   LeaveProcess(1);
 }
 
+// Waits until input is readable or timeoutMs pass (-1: no limit). A
+// resume from a stop is seen either before the wait or as its interruption:
+// the signals that report it are blocked until the wait lets them in.
+int WaitReadable(int timeoutMs) noexcept {
+  sigset_t wake, usual;
+  sigemptyset(&wake);
+  sigaddset(&wake, SIGCONT);
+  sigaddset(&wake, SIGTSTP);
+  sigprocmask(SIG_BLOCK, &wake, &usual);
+  if (input.OnWake != nullptr) input.OnWake();
+  timespec limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
+  pollfd ready{input.Fd, POLLIN, 0};
+  const int polled = ppoll(&ready, 1, timeoutMs < 0 ? nullptr : &limit, &usual);
+  const int saved = errno;
+  if (polled < 0 && errno == EINTR && input.OnWake != nullptr) input.OnWake();
+  sigprocmask(SIG_SETMASK, &usual, nullptr);
+  errno = saved;
+  return polled;
+}
+
 // Reads what is there, waiting until the decoder's deadline at most.
 // False when nothing came before the deadline.
 bool ReadSome() noexcept {
@@ -51,14 +72,12 @@ bool ReadSome() noexcept {
       if (left <= 0) return false;
       timeout = static_cast<int>(left);
     }
-    pollfd ready{input.Fd, POLLIN, 0};
-    const int polled = poll(&ready, 1, timeout);
+    const int polled = WaitReadable(timeout);
     if (polled < 0) {
       if (errno != EINTR) {
         input.Ended = true;
         return true;
       }
-      if (input.OnWake != nullptr) input.OnWake();
       continue;
     }
     if (polled == 0) return false;

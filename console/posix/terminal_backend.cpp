@@ -86,6 +86,7 @@ std::uint16_t Sent() noexcept {
 }
 
 std::uint16_t TerminalBeginOutput(Window& window) noexcept {
+  // Back from a stop the screen may show anything: draw it all again.
   if (TakeResumed()) {
     terminal.CursorKnown = false;
     DrawWindow(window);
@@ -150,8 +151,10 @@ const ConsoleBackend& StartTerminalBackend(int out, const Charset& chars, int co
 }
 
 void RedrawIfResumed() noexcept {
-  Window& window = ConsoleModel();
-  if (TerminalBeginOutput(window) != 0) return;
+  if (!TakeResumed()) return;
+  const Window& window = ConsoleModel();
+  terminal.CursorKnown = false;
+  DrawWindow(window);
   TerminalEndOutput(window);
 }
 

@@ -68,6 +68,13 @@ void OnContinue(int) {
   errno = saved;
 }
 
+// A signal ignored at start (nohup, a background job) stays ignored.
+void InstallUnlessIgnored(int signal, void (*handler)(int), int flags) noexcept {
+  struct sigaction found {};
+  if (sigaction(signal, nullptr, &found) == 0 && found.sa_handler == SIG_IGN) return;
+  Install(signal, handler, flags);
+}
+
 }  // namespace
 
 bool TakeTerminal(int fd) noexcept {
@@ -100,13 +107,6 @@ void RetakeTerminal() noexcept {
   if (!guard.Taken || guard.IsRaw) return;
   guard.IsRaw = 1;
   SetTerminal(guard.Raw);
-}
-
-// A signal ignored at start (nohup, a background job) stays ignored.
-void InstallUnlessIgnored(int signal, void (*handler)(int), int flags) noexcept {
-  struct sigaction found {};
-  if (sigaction(signal, nullptr, &found) == 0 && found.sa_handler == SIG_IGN) return;
-  Install(signal, handler, flags);
 }
 
 void GuardSignals() noexcept {

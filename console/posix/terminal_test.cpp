@@ -3,6 +3,7 @@
 // the window model, and the terminal's settings must come back unchanged
 // on every way out.
 #include <pty.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <vterm.h>
 
@@ -362,6 +363,85 @@ TEST(TerminalTest, SettingsComeBackOnEveryWayOut) {
     }
     EXPECT_TRUE(SameSettings(Settings(term.Slave), before));
   }
+}
+
+// Ctrl-Z: the terminal as found while the program is stopped; on resuming,
+// raw input again and the window drawn again from the model. A small
+// job-control shell in between, so the program's process group is not
+// orphaned (the kernel would discard the stop otherwise).
+TEST(TerminalTest, SuspendGivesTheTerminalBackAndResumeRedraws) {
+  Emulator term(30, 5);
+  const termios before = Settings(term.Slave);
+  int events[2], control[2];
+  ASSERT_EQ(pipe(events), 0);
+  ASSERT_EQ(pipe(control), 0);
+  const pid_t shell = fork();
+  if (shell == 0) {
+    // Gone with the test, and the program with it (it loses its terminal).
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    setsid();
+    ioctl(term.Slave, TIOCSCTTY, 0);
+    signal(SIGTTOU, SIG_IGN);
+    ChildSpec spec;
+    spec.In = spec.Out = term.Slave;
+    spec.Err = term.Slave;
+    spec.ForegroundOn = term.Slave;
+    spec.Steps = {"c", "tshown before", "k1"};
+    const pid_t demo = test::SpawnDemo(spec);
+    int status = 0;
+    while (waitpid(demo, &status, WUNTRACED) == demo) {
+      if (!WIFSTOPPED(status)) break;
+      char go = 0;
+      if (write(events[1], "S", 1) != 1 || read(control[0], &go, 1) != 1) break;
+      kill(demo, SIGCONT);
+    }
+    const char end = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 'E' : 'F';
+    _exit(write(events[1], &end, 1) == 1 ? 0 : 1);
+  }
+  close(events[1]);
+  close(control[0]);
+  struct EndShell {
+    pid_t Pid;
+    ~EndShell() {
+      kill(Pid, SIGKILL);
+      waitpid(Pid, nullptr, 0);
+    }
+  } endShell{shell};
+  ASSERT_TRUE(term.Pump(5000, [&] { return term.ShowsText("shown before"); }));
+  ASSERT_EQ(write(term.Master, "\x1a", 1), 1);  // Ctrl-Z
+  std::string seen;
+  ASSERT_TRUE(term.Pump(5000, [&] {
+    seen += test::ReadAll(events[0], 1);
+    return !seen.empty();
+  }));
+  EXPECT_EQ(seen, "S");
+  EXPECT_TRUE(SameSettings(Settings(term.Slave), before));
+  // Meanwhile a shell writes over the screen.
+  term.Show("\x1b[H\x1b[2J$ fg");
+  EXPECT_EQ(term.Cell(1, 1), U'$');
+  ASSERT_EQ(write(control[1], "C", 1), 1);
+  const std::size_t heard = term.Received.size();
+  ASSERT_TRUE(term.Pump(5000, [&] { return term.Cell(1, 1) == U's'; }))
+      << test::Escaped(term.Received.substr(heard));
+  EXPECT_FALSE(SameSettings(Settings(term.Slave), before));
+  const std::string shown = "shown before";
+  for (std::size_t i = 0; i < shown.size(); ++i)
+    EXPECT_EQ(term.Cell(static_cast<int>(i) + 1, 1), static_cast<char32_t>(shown[i]));
+  EXPECT_EQ(term.Cell(3, 2), U' ');
+  int column = 0, row = 0;
+  term.Cursor(column, row);
+  EXPECT_EQ(column, 13);
+  EXPECT_EQ(row, 1);
+  ASSERT_EQ(write(term.Master, "q", 1), 1);
+  seen.clear();
+  ASSERT_TRUE(term.Pump(5000, [&] {
+    seen += test::ReadAll(events[0], 1);
+    return !seen.empty();
+  }));
+  EXPECT_EQ(seen, "E");
+  EXPECT_TRUE(SameSettings(Settings(term.Slave), before));
+  close(events[0]);
+  close(control[1]);
 }
 
 TEST(TerminalTest, EndOfInputFromAPipeWithTheScreenOnATerminal) {
