@@ -277,6 +277,54 @@ TEST(TerminalTest, KeysTypedBeforeTheCursorReportStayKeys) {
   EXPECT_NE(term.Received.find("97 98 99 "), std::string::npos) << term.Received;
 }
 
+TEST(TerminalTest, LateCursorReportIsNoKey) {
+  Emulator term(40, 10);
+  term.AnswerReports = false;
+  ChildSpec spec;
+  spec.In = spec.Out = term.Slave;
+  spec.ControllingTty = term.Slave;
+  spec.Steps = {"c", "tready", "k1"};
+  const pid_t pid = test::SpawnDemo(spec);
+  ASSERT_TRUE(term.Pump(5000, [&] { return term.ShowsText("ready"); }));
+  // The answer comes after the wait for it, then a key.
+  const std::string typed = "\x1b[1;1Rz";
+  ASSERT_EQ(write(term.Master, typed.data(), typed.size()), ssize_t(typed.size()));
+  int status = 0;
+  ASSERT_TRUE(term.RunToEnd(pid, status));
+  EXPECT_NE(term.Received.find("122 "), std::string::npos) << test::Escaped(term.Received);
+}
+
+// While ReadKey waits the program uses no processor time.
+TEST(TerminalTest, WaitingForAKeyCostsNothing) {
+  Emulator term(40, 10);
+  ChildSpec spec;
+  spec.In = spec.Out = term.Slave;
+  spec.ControllingTty = term.Slave;
+  spec.Steps = {"tready", "k1"};
+  const pid_t pid = test::SpawnDemo(spec);
+  ASSERT_TRUE(term.Pump(5000, [&] { return term.ShowsText("ready"); }));
+  auto ticks = [pid] {
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    const int fd = open(path.c_str(), O_RDONLY);
+    const std::string stat = test::ReadAll(fd, 1000);
+    close(fd);
+    // Fields after the command's closing parenthesis; utime and stime are 14 and 15.
+    std::size_t at = stat.rfind(')') + 2;
+    long values[13] = {};
+    for (long& v : values) {
+      at = stat.find(' ', at) + 1;
+      v = std::atol(stat.c_str() + at);
+    }
+    return values[10] + values[11];
+  };
+  const long start = ticks();
+  term.Pump(500, [] { return false; });
+  EXPECT_LE(ticks() - start, 2);
+  ASSERT_EQ(write(term.Master, "x", 1), 1);
+  int status = 0;
+  EXPECT_TRUE(term.RunToEnd(pid, status));
+}
+
 TEST(TerminalTest, SilentTerminalStillStartsAtOnce) {
   Emulator term(40, 10);
   term.AnswerReports = false;
