@@ -39,12 +39,13 @@ Ending RunWithOutput(int out, const std::string& lines) {
   close(in[0]);
   close(err[1]);
   signal(SIGPIPE, SIG_IGN);
-  const bool written = write(in[1], ExampleKeys, sizeof ExampleKeys - 1) > 0;
+  // The program may have ended before it reads a key: the write may fail.
+  [[maybe_unused]] const ssize_t sent = write(in[1], ExampleKeys, sizeof ExampleKeys - 1);
   close(in[1]);
   Ending e{};
   e.Errors = ReadAll(err[0], 5000);
   close(err[0]);
-  e.Ended = WaitChild(pid, 5000, e.Status) && written;
+  e.Ended = WaitChild(pid, 5000, e.Status);
   return e;
 }
 
