@@ -1,6 +1,8 @@
 // The window in a console screen buffer. Each output loads the write
 // position from the console's cursor, shows its bytes with the output code
 // page switched to 852, then stores the cursor and restores the code page.
+// The switch waits for the first cell shown, so an output that ends up
+// showing nothing leaves the code page alone.
 #include "console/windows/windows_backends.h"
 
 namespace nagyszam {
@@ -15,7 +17,8 @@ struct Screen {
   SHORT Left;  // the window's top left cell in the screen buffer
   SHORT Top;
   WORD Attribute;
-  UINT CallerCodePage;  // in force before the output began
+  bool Switched;        // the code page is 852 for this output
+  UINT CallerCodePage;  // in force before the switch
   std::uint16_t Failure;
 };
 
@@ -31,9 +34,20 @@ void NoteFailure(BOOL done) noexcept {
   screen.Failure = GetLastError() == ERROR_ACCESS_DENIED ? OutputNotForWriting : OutputWriteFailed;
 }
 
-std::uint16_t ScreenBeginOutput(Window& window) noexcept {
+void SwitchCodePage() noexcept {
+  if (screen.Switched) return;
+  screen.Switched = true;
   screen.CallerCodePage = GetConsoleOutputCP();
   if (screen.CallerCodePage != WindowCodePage) SetConsoleOutputCP(WindowCodePage);
+}
+
+void RestoreCodePage() noexcept {
+  if (!screen.Switched) return;
+  screen.Switched = false;
+  if (screen.CallerCodePage != WindowCodePage) SetConsoleOutputCP(screen.CallerCodePage);
+}
+
+std::uint16_t ScreenBeginOutput(Window& window) noexcept {
   // The cursor may have been moved by anyone since the last output; a
   // cursor outside the window leaves the write position as it was.
   CONSOLE_SCREEN_BUFFER_INFO info;
@@ -68,6 +82,7 @@ void ScrollWindowUp(const Window& window) noexcept {
 }
 
 void ScreenShowByte(const Window& window, const WindowChange& change) noexcept {
+  if (change.CellWritten || change.Scrolled) SwitchCodePage();
   if (change.CellWritten) {
     const COORD cell = CellAt(change.WrittenColumn, change.WrittenRow);
     const char byte = static_cast<char>(change.WrittenByte);
@@ -81,6 +96,7 @@ void ScreenShowByte(const Window& window, const WindowChange& change) noexcept {
 }
 
 void ScreenShowClear(const Window& window) noexcept {
+  SwitchCodePage();
   for (int row = 1; row <= window.Height; ++row) {
     DWORD done = 0;
     NoteFailure(FillConsoleOutputAttribute(screen.Out, screen.Attribute, window.Width,
@@ -91,7 +107,7 @@ void ScreenShowClear(const Window& window) noexcept {
 
 std::uint16_t ScreenEndOutput(const Window& window) noexcept {
   SetConsoleCursorPosition(screen.Out, CellAt(window.Column, window.Row));
-  if (screen.CallerCodePage != WindowCodePage) SetConsoleOutputCP(screen.CallerCodePage);
+  RestoreCodePage();
   const std::uint16_t failure = screen.Failure;
   screen.Failure = 0;
   return failure;
@@ -115,7 +131,7 @@ constexpr ConsoleBackend ScreenBackend{
 
 const ConsoleBackend& StartScreenBackend(HANDLE out, HANDLE err, SMALL_RECT window,
                                          WORD attribute) noexcept {
-  screen = Screen{out, err, window.Left, window.Top, attribute, 0, 0};
+  screen = Screen{out, err, window.Left, window.Top, attribute, false, 0, 0};
   return ScreenBackend;
 }
 

@@ -212,7 +212,33 @@ void CheckScroll() {
             CursorAt(1, 20),
         "a byte in the bottom right corner scrolls the window at once");
   Check(OutsideUntouched(), "scrolling leaves the cells outside the window");
-  Check(GetConsoleOutputCP() == 437, "no output leaves code page 852 in force");
+}
+
+// Whatever an operation does or leaves undone, the caller's code page is
+// in force again when it returns.
+void CheckCodePageKept() {
+  struct Step {
+    void (*Run)();
+    const char* What;
+  };
+  const Step steps[] = {
+      {[] { nagyszam::ClearScreen(); }, "ClearScreen"},
+      {[] { nagyszam::PlaceCursor(5, 5); }, "PlaceCursor inside the window"},
+      {[] { nagyszam::PlaceCursor(0, 5); }, "PlaceCursor to column 0"},
+      {[] { nagyszam::PlaceCursor(41, 1); }, "PlaceCursor past the width"},
+      {[] { nagyszam::WriteChar('a'); }, "WriteChar"},
+      {[] { nagyszam::WriteChar(7); }, "WriteChar of BEL"},
+      {[] { nagyszam::WriteText(Text("")); }, "WriteText of nothing"},
+      {[] { nagyszam::EndLine(); }, "EndLine"},
+      {[] { nagyszam::WriteUnsigned(4294967295u); }, "WriteUnsigned"},
+  };
+  for (const Step& step : steps) {
+    step.Run();
+    char what[96];
+    std::snprintf(what, sizeof what, "code page 437 in force after %s (found %u)", step.What,
+                  GetConsoleOutputCP());
+    Check(GetConsoleOutputCP() == 437, what);
+  }
 }
 
 }  // namespace
@@ -234,6 +260,7 @@ int main(int argc, char** argv) {
   CheckCodePages();
   CheckCursor();
   CheckScroll();
+  CheckCodePageKept();
   std::fprintf(log, "%s: %d failed\n", failures == 0 ? "PASS" : "FAIL", failures);
   std::fclose(log);
   nagyszam::EndProgram(failures == 0 ? 0 : 1);
