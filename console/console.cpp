@@ -37,6 +37,10 @@ void WriteBytes(const std::uint8_t* bytes, int count) noexcept {
   s.OutputError = s.Backend->EndOutput(s.Model);
 }
 
+void KeepFirstError(std::uint16_t code) noexcept {
+  if (state.OutputError == 0) state.OutputError = code;
+}
+
 // The shortest decimal form, "-" first when negative; one output.
 void WriteDecimal(std::uint32_t magnitude, bool negative) noexcept {
   std::uint8_t text[11];
@@ -95,13 +99,16 @@ void StartConsole() {
 
 void ClearScreen() {
   ConsoleState& s = Started();
-  // Not a write: it never raises an output error; a refusing device shows
-  // at the next write.
-  const bool canShow = s.Backend->BeginOutput(s.Model) == 0;
+  // Not a write: the window is cleared even with an error pending. A device
+  // that refuses the output leaves its code pending, as after a write.
+  const std::uint16_t refused = s.Backend->BeginOutput(s.Model);
   ClearWindow(s.Model);
-  if (!canShow) return;
+  if (refused != 0) {
+    KeepFirstError(refused);
+    return;
+  }
   s.Backend->ShowClear(s.Model);
-  s.Backend->EndOutput(s.Model);
+  KeepFirstError(s.Backend->EndOutput(s.Model));
 }
 
 std::uint8_t ReadKey() {
@@ -125,12 +132,13 @@ std::uint8_t CursorRow() {
 
 void PlaceCursor(std::uint8_t column, std::uint8_t row) {
   ConsoleState& s = Started();
-  if (s.Backend->BeginOutput(s.Model) != 0) {
-    PlaceWritePosition(column, row, s.Model);
-    return;
-  }
-  PlaceWritePosition(column, row, s.Model);
-  s.Backend->EndOutput(s.Model);
+  // Not a write either: see ClearScreen.
+  const std::uint16_t refused = s.Backend->BeginOutput(s.Model);
+  const bool moved = PlaceWritePosition(column, row, s.Model);
+  if (refused != 0)
+    KeepFirstError(refused);
+  else if (moved)
+    KeepFirstError(s.Backend->EndOutput(s.Model));
 }
 
 void WriteText(ShortText text) {

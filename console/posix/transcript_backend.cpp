@@ -5,6 +5,7 @@
 #include "console/posix/key_input.h"
 #include "console/posix/output_buffer.h"
 #include "console/posix/terminal_backend.h"
+#include "console/posix/terminal_guard.h"
 
 namespace nagyszam {
 
@@ -48,6 +49,7 @@ std::uint16_t TranscriptEndOutput(const Window&) noexcept {
 }
 
 std::uint16_t TranscriptFinish(const Window& window) noexcept {
+  RestoreTerminal();  // keys may have come from a terminal
   if (transcript.StartError != 0) return transcript.StartError;
   int last = window.Height;
   while (last > 0 && ShownRowLength(window.Cells[last - 1], window.Width) == 0) --last;
