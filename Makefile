@@ -27,20 +27,21 @@ bench: $(BUILD)/CMakeCache.txt
 # (folder/fuzz_corpus/name, never written) and what earlier runs found.
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS := numbers/numbers console/key_decoder console/window entry/entry
+FUZZ_TARGETS := numbers/numbers console/key_decoder console/window console/posix/terminal \
+  entry/entry
 
 fuzz:
 	cmake -S . -B $(FUZZ_BUILD) -G "$(GENERATOR)" -DCMAKE_CXX_COMPILER=clang++ \
 	  -DNAGYSZAM_FUZZ=ON -DNAGYSZAM_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) --target fuzz_targets
 	@set -e; for target in $(FUZZ_TARGETS); do \
-	  name=$${target#*/}; work=$(FUZZ_BUILD)/corpus/$$name; \
+	  name=$${target##*/}; work=$(FUZZ_BUILD)/corpus/$$name; \
 	  mkdir -p $$work $(FUZZ_BUILD)/crashes; \
 	  echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
 	  ./$(FUZZ_BUILD)/$${name}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 	    -rss_limit_mb=4096 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/crashes/$$name- \
-	    $$work $${target%%/*}/fuzz_corpus/$$name 2>$(FUZZ_BUILD)/$$name.log \
+	    $$work $${target%/*}/fuzz_corpus/$$name 2>$(FUZZ_BUILD)/$$name.log \
 	    || { tail -40 $(FUZZ_BUILD)/$$name.log; exit 1; }; \
 	  grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ_BUILD)/$$name.log; \
 	done

@@ -15,3 +15,9 @@ nagyszam_fuzz_target(numbers_fuzz numbers/numbers_fuzz.cpp numbers ${NAGYSZAM_GM
 nagyszam_fuzz_target(key_decoder_fuzz console/key_decoder_fuzz.cpp console)
 nagyszam_fuzz_target(window_fuzz console/window_fuzz.cpp console)
 nagyszam_fuzz_target(entry_fuzz entry/entry_fuzz.cpp entry)
+
+# The terminal backend, read back by a real terminal emulator.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(NAGYSZAM_FUZZ_VTERM REQUIRED IMPORTED_TARGET vterm)
+nagyszam_fuzz_target(terminal_fuzz console/posix/terminal_fuzz.cpp console
+                     PkgConfig::NAGYSZAM_FUZZ_VTERM)
