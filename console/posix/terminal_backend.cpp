@@ -2,7 +2,7 @@
 // after every output; each output leaves in one write loop.
 //
 // Every escape sequence sent to the terminal:
-//   ESC [ 6 n          ask for the cursor position (start-up only)
+//   ESC [ 6 n          ask for the cursor position (once, at start-up: start.cpp)
 //   ESC [ row ; col H  place the cursor (CUP)
 //   ESC [ H ESC [ 2 J  clear, when the window is the whole terminal
 //   LF                 scroll up one row, sent with the cursor on the bottom row
