@@ -23,6 +23,7 @@ constexpr WORD WindowAttribute = 0x1E;
 constexpr char Outside = '#';
 
 HANDLE out;
+DWORD inputModeFound;
 FILE* log;
 int failures = 0;
 
@@ -112,6 +113,15 @@ void SetUpConsole() {
   SetConsoleTextAttribute(out, WindowAttribute);
   SetConsoleCursorPosition(out, Cell(3, 4));
   SetConsoleOutputCP(437);
+  GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &inputModeFound);
+}
+
+// Ctrl-C and Ctrl-Break end the process only while the input mode is the
+// console's own.
+void CheckInputModeKept() {
+  DWORD mode = 0;
+  Check(GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) && mode == inputModeFound,
+        "the console's input mode is as found");
 }
 
 void CheckStart() {
@@ -261,6 +271,7 @@ int main(int argc, char** argv) {
   CheckCursor();
   CheckScroll();
   CheckCodePageKept();
+  CheckInputModeKept();
   std::fprintf(log, "%s: %d failed\n", failures == 0 ? "PASS" : "FAIL", failures);
   std::fclose(log);
   nagyszam::EndProgram(failures == 0 ? 0 : 1);
