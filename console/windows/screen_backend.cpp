@@ -29,9 +29,10 @@ COORD CellAt(int column, int row) noexcept {
                static_cast<SHORT>(screen.Top + row - 1)};
 }
 
+// A console refuses a cell write only on a handle that was not opened for
+// writing (the error code differs between Windows and wine).
 void NoteFailure(BOOL done) noexcept {
-  if (done || screen.Failure != 0) return;
-  screen.Failure = GetLastError() == ERROR_ACCESS_DENIED ? OutputNotForWriting : OutputWriteFailed;
+  if (!done) screen.Failure = OutputNotForWriting;
 }
 
 void SwitchCodePage() noexcept {

@@ -4,6 +4,7 @@
 // to the console, and clearing and scrolling kept inside the window.
 //   console_probe <log>     the checks; exit code 0 when all hold
 //   console_probe closed    a checked write with standard output closed
+//   console_probe read-only the same with the console open only for reading
 #include <cstdio>
 #include <cstring>
 
@@ -254,8 +255,14 @@ void CheckCodePageKept() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "closed") == 0) {
-    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+  const bool closed = argc == 2 && std::strcmp(argv[1], "closed") == 0;
+  const bool readOnly = argc == 2 && std::strcmp(argv[1], "read-only") == 0;
+  if (closed || readOnly) {
+    HANDLE shown = nullptr;
+    if (readOnly)
+      shown = CreateFileA("CONOUT$", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, shown);
     nagyszam::StartConsole();
     nagyszam::WriteText(Text("lost"));
     nagyszam::CheckOutput();

@@ -134,20 +134,28 @@ case "$command" in
     ;;
   layer)
     probe="$1"
-    rm -f "$work/layer".*
+    rm -f "$work"/{layer,closed,read-only}.*
     start_tmux layer 80 30 \
       "cd '$work' && timeout --foreground 120 wine '$probe' layer.log; echo \$? > '$work/layer.code'; exec sleep 600"
     wait_file "$work/layer.code" 150 || fail "the probe did not end"
     cat "$work/layer.log"
     [[ $(cat "$work/layer.code") == 0 ]] || fail "probe exit code $(cat "$work/layer.code")"
     grep -q "^PASS: 0 failed" "$work/layer.log" || fail "no verdict from the probe"
-    # Standard output closed: the report goes to standard error, code 103.
-    (cd "$work" && timeout 60 wine "$probe" closed </dev/null >layer.out 2>layer.err)
-    code=$?
-    ((code == 103)) || fail "closed output: exit code $code"
-    grep -qaE $'^Runtime error 103 at \\$[0-9A-F]{8}\r$' "$work/layer.err" ||
-      fail "closed output: no report: $(cat -v "$work/layer.err")"
-    [[ $(grep -caE $'^  \\$[0-9A-F]{8}\r$' "$work/layer.err") -ge 1 ]] || fail "no calling levels"
+    # Standard output closed (103), or open only for reading (105): the
+    # report goes to standard error and the exit code is the error's.
+    for case in closed:103 read-only:105; do
+      mode=${case%:*} want=${case#*:}
+      start_tmux "$mode" 80 30 "cd '$work' && timeout --foreground 60 wine '$probe' $mode \
+        2>'$work/$mode.err'; echo \$? > '$work/$mode.code'; exec sleep 600"
+      wait_file "$work/$mode.code" 90 || fail "$mode: the probe did not end"
+      tmux -S "$tmux_socket" kill-server 2>/dev/null
+      code=$(cat "$work/$mode.code")
+      ((code == want)) || fail "$mode output: exit code $code: $(cat -v "$work/$mode.err")"
+      grep -qaE $'^Runtime error '"$want"$' at \\$[0-9A-F]{8}\r$' "$work/$mode.err" ||
+        fail "$mode output: no report: $(cat -v "$work/$mode.err")"
+      [[ $(grep -caE $'^  \\$[0-9A-F]{8}\r$' "$work/$mode.err") -ge 1 ]] ||
+        fail "$mode output: no calling levels"
+    done
     ;;
   stop)
     timeout 30 wineserver -k 2>/dev/null
