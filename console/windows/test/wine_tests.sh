@@ -58,6 +58,17 @@ wait_screen() {
   return 1
 }
 
+# Waits up to $1 seconds for the pane's terminal to stop echoing.
+wait_raw() {
+  local tries=$(($1 * 10)) tty
+  tty=$(in_tmux display -p '#{pane_tty}')
+  while ((tries-- > 0)); do
+    stty -a -F "$tty" 2>/dev/null | grep -qw -- -echo && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # The keys of the examples: a = 7, b = 3, a key, +12 and +5, a key. On the
 # way arrow and function keys (0 and a code, both rejected), a letter
 # (rejected), a digit taken back with BS; the first key wait gets a
@@ -75,7 +86,7 @@ type_dialogue() {
   wait_screen 120 "a(NemNegEg" || fail_showing_screen "$name: no first prompt"
   # Wine's console puts its terminal into raw mode only once the program
   # first asks for input; a key sent before that is echoed by the terminal.
-  sleep 1
+  wait_raw 30 || fail_showing_screen "$name: the terminal never left its echo"
   local key
   for key in "${keys[@]}"; do
     in_tmux send-keys "$key"
