@@ -24,12 +24,19 @@ fail() {
   exit 1
 }
 
-# Each test its own tmux server, ended however the test ends.
+# One tmux server at a time, each on its own socket, ended however the
+# test ends.
 tmux_socket=""
+stop_tmux() {
+  [[ -n "$tmux_socket" ]] && tmux -S "$tmux_socket" kill-server 2>/dev/null
+  tmux_socket=""
+  return 0
+}
+trap stop_tmux EXIT
 start_tmux() {
+  stop_tmux
   tmux_socket="$work/tmux-$1.sock"
   tmux -S "$tmux_socket" kill-server 2>/dev/null
-  trap 'tmux -S "$tmux_socket" kill-server 2>/dev/null' EXIT
   tmux -S "$tmux_socket" -f /dev/null new-session -d -x "$2" -y "$3" "$4"
 }
 in_tmux() { tmux -S "$tmux_socket" "$@"; }
@@ -95,7 +102,7 @@ type_dialogue() {
   wait_file "$work/$name.code" 60 || fail_showing_screen "$name: the program did not end after the last key"
   in_tmux capture-pane -p >"$work/$name.screen"
   in_tmux display -p '#{cursor_x},#{cursor_y}' >"$work/$name.cursor"
-  tmux -S "$tmux_socket" kill-server 2>/dev/null
+  stop_tmux
 }
 
 case "$command" in
@@ -149,6 +156,7 @@ case "$command" in
     start_tmux layer 80 30 \
       "cd '$work' && timeout --foreground 120 wine '$probe' layer.log; echo \$? > '$work/layer.code'; exec sleep 600"
     wait_file "$work/layer.code" 150 || fail "the probe did not end"
+    stop_tmux
     cat "$work/layer.log"
     [[ $(cat "$work/layer.code") == 0 ]] || fail "probe exit code $(cat "$work/layer.code")"
     grep -q "^PASS: 0 failed" "$work/layer.log" || fail "no verdict from the probe"
@@ -159,7 +167,6 @@ case "$command" in
       start_tmux "$mode" 80 30 "cd '$work' && timeout --foreground 60 wine '$probe' $mode \
         2>'$work/$mode.err'; echo \$? > '$work/$mode.code'; exec sleep 600"
       wait_file "$work/$mode.code" 90 || fail "$mode: the probe did not end"
-      tmux -S "$tmux_socket" kill-server 2>/dev/null
       code=$(cat "$work/$mode.code")
       ((code == want)) || fail "$mode output: exit code $code: $(cat -v "$work/$mode.err")"
       grep -qaE $'^Runtime error '"$want"$' at \\$[0-9A-F]{8}\r$' "$work/$mode.err" ||
