@@ -29,18 +29,20 @@ const std::vector<std::string> Valgrind = {"valgrind",
                                            "--errors-for-leak-kinds=definite,indirect",
                                            "--track-fds=no"};
 
-void SkipUnlessValgrind() {
+// Empty when valgrind can run the program, else why not.
+std::string WhyNoValgrind() {
 #ifdef NAGYSZAM_ASAN
-  GTEST_SKIP() << "a sanitizer build does not run under valgrind";
+  return "a sanitizer build does not run under valgrind";
 #endif
 #ifdef __clang__
-  GTEST_SKIP() << "valgrind cannot read clang's debug information";
+  return "valgrind cannot read clang's debug information";
 #endif
-  if (std::system("command -v valgrind >/dev/null 2>&1") != 0) GTEST_SKIP() << "no valgrind";
+  if (std::system("command -v valgrind >/dev/null 2>&1") != 0) return "no valgrind";
+  return "";
 }
 
 TEST(Valgrind, ScriptedRunsAreClean) {
-  SkipUnlessValgrind();
+  if (const std::string why = WhyNoValgrind(); !why.empty()) GTEST_SKIP() << why;
   const int full = open("/dev/full", O_WRONLY);
   const struct {
     const char* Name;
@@ -91,7 +93,7 @@ TEST(Valgrind, ScriptedRunsAreClean) {
 }
 
 TEST(Valgrind, DialogueOnATerminalIsClean) {
-  SkipUnlessValgrind();
+  if (const std::string why = WhyNoValgrind(); !why.empty()) GTEST_SKIP() << why;
   Pty pty(80, 60);
   const termios before = pty.Settings();
   int err[2];
