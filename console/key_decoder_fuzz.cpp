@@ -4,9 +4,14 @@
 // give the same keys; every call stays within its buffers and every event
 // is a press that ReadKey delivers.
 //
+// With bit 3 of the flags the bytes stand for typed characters instead:
+// printable ASCII, and each code page 852 letter in the terminal's charset.
+// Each must come back as one key giving exactly that character.
+//
 // Input: a flags byte (bit 0 from a terminal, bit 1 an 8-bit charset, bit 2
-// a cursor report awaited), a byte for the time between bytes, a byte for
-// where the pauses fall, then the bytes the terminal sends.
+// a cursor report awaited, bit 3 typed characters), a byte for the time
+// between bytes, a byte for where the pauses fall, then the bytes the
+// terminal sends.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -145,6 +150,32 @@ Run Paused(const Setup& s, const std::uint8_t* bytes, std::size_t size, unsigned
   return run;
 }
 
+// What the terminal sends when the user types the characters the bytes
+// stand for, and those characters as code page 852 bytes.
+void Typed(const Charset& chars, const std::uint8_t* bytes, std::size_t count,
+           std::vector<std::uint8_t>& sent, std::vector<std::uint8_t>& characters) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t b = bytes[i];
+    if (b < 128) {
+      characters.push_back(static_cast<std::uint8_t>(' ' + b % 95));
+      sent.push_back(characters.back());
+    } else if (!(chars.ShownLength[b] == 1 && chars.Shown[b][0] == '?')) {
+      characters.push_back(b);
+      sent.insert(sent.end(), chars.Shown[b].begin(),
+                  chars.Shown[b].begin() + chars.ShownLength[b]);
+    }
+  }
+}
+
+void CheckTyped(const Run& run, const std::vector<std::uint8_t>& characters) {
+  if (run.Keys.size() != characters.size()) Fail("typed characters lost or added");
+  for (std::size_t i = 0; i < characters.size(); ++i) {
+    const KeyEvent& e = run.Keys[i];
+    if (e.Character != characters[i] || e.LeftAlt || e.RightAlt || e.Ctrl || e.Enhanced)
+      Fail("a typed character came back as another key");
+  }
+}
+
 }  // namespace
 }  // namespace nagyszam
 
@@ -155,9 +186,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int64_t step = data[1] % EscapeWaitMs;
   const unsigned every = data[2] % 16;
   const std::uint8_t* bytes = data + 3;
-  const std::size_t count = size - 3;
+  std::size_t count = size - 3;
+  std::vector<std::uint8_t> sent, characters;
+  if (data[0] & 8) {
+    Typed(*setup.Chars, bytes, count, sent, characters);
+    bytes = sent.data();
+    count = sent.size();
+  }
 
   const Run once = Steady(setup, bytes, count, 0);
+  if (data[0] & 8) CheckTyped(once, characters);
   if (!SameRun(Steady(setup, bytes, count, step), once)) Fail("byte by byte differs from at once");
   const Run byByte = Paused(setup, bytes, count, every, Settling::ByNextByte);
   if (!SameRun(Paused(setup, bytes, count, every, Settling::ByFlush), byByte))
