@@ -2,7 +2,9 @@
 // position stays inside the window, and the cells and cursor equal a plain
 // model of the byte rules (CR, LF, BS and BEL move or do nothing, every
 // other byte fills a cell, the wrap at the last column and the scroll at
-// the bottom happen at once, a pending output error writes nothing).
+// the bottom happen at once), and of output errors (a refused output stays
+// pending until taken, the first one is kept, writes write nothing while
+// one is pending).
 //
 // Input: width and height (0 stands for the smallest window), then
 // operations: a byte choosing one, followed by its arguments.
@@ -26,6 +28,25 @@ void Fail(const char* what) {
 struct Model {
   int Width, Height, Column, Row;
   std::vector<std::vector<std::uint8_t>> Cells;  // [row][column], 0-based
+  std::uint16_t FailNext;  // the memory console refuses the next output with it
+  std::uint16_t Pending;   // the output error the console holds
+
+  // A write writes nothing while an error is pending, and meets a refusal
+  // only when none is.
+  bool Refused() {
+    if (Pending != 0) return true;
+    if (FailNext == 0) return false;
+    Pending = FailNext;
+    FailNext = 0;
+    return true;
+  }
+
+  // ClearScreen and PlaceCursor act even when refused; the refusal stays
+  // pending behind an earlier error.
+  void Output() {
+    if (FailNext != 0 && Pending == 0) Pending = FailNext;
+    FailNext = 0;
+  }
 
   void Clear() {
     Cells.assign(Height, std::vector<std::uint8_t>(Width, ' '));
@@ -102,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace nagyszam;
   if (size < 2) return 0;
   StartMemoryConsole(data[0], data[1]);
-  Model m{data[0] == 0 ? 1 : data[0], data[1] == 0 ? 1 : data[1], 1, 1, {}};
+  Model m{data[0] == 0 ? 1 : data[0], data[1] == 0 ? 1 : data[1], 1, 1, {}, 0, 0};
   m.Clear();
   if (MemoryWidth() != m.Width || MemoryHeight() != m.Height) Fail("window size not as asked");
   const bool checkEveryStep = m.Width * m.Height <= 512;
@@ -115,22 +136,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (text.Length > left()) text.Length = static_cast<std::uint8_t>(left());
       for (int i = 0; i < text.Length; ++i) text.Bytes[i] = data[pos++];
       WriteText(text);
-      m.Put(text.Bytes.data(), text.Length);
+      if (!m.Refused()) m.Put(text.Bytes.data(), text.Length);
     } else if (op == 1 && left() >= 1) {
       WriteChar(data[pos]);
-      m.Put(data[pos++]);
+      if (!m.Refused()) m.Put(data[pos]);
+      ++pos;
     } else if (op == 2 && left() >= 2) {
       const std::uint8_t column = data[pos], row = data[pos + 1];
       pos += 2;
       PlaceCursor(column, row);
+      m.Output();
       if (column >= 1 && column <= m.Width && row >= 1 && row <= m.Height)
         m.Column = column, m.Row = row;
     } else if (op == 3) {
       ClearScreen();
+      m.Output();
       m.Clear();
     } else if (op == 4) {
       EndLine();
-      m.Put(13), m.Put(10);
+      if (!m.Refused()) m.Put(13), m.Put(10);
     } else if ((op == 5 || op == 6) && left() >= 4) {
       const std::uint32_t bits = Word(data + pos);
       pos += 4;
@@ -143,14 +167,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         WriteUnsigned(bits);
         text = Decimal(bits, false);
       }
-      m.Put(text.data(), text.size());
+      if (!m.Refused()) m.Put(text.data(), text.size());
     } else if (op == 7 && left() >= 1) {
-      // A refused write: nothing reaches the window until the error is taken.
-      SetMemoryOutputError(OutputWriteFailed);
-      WriteChar(data[pos]);
-      WriteBoolean(data[pos++] & 1);
-      if (TakeOutputError() != OutputWriteFailed) Fail("the output error was lost");
-      if (TakeOutputError() != 0) Fail("the output error stayed after it was taken");
+      // An odd byte makes the next output fail with a code; an even one
+      // takes the pending code, which must be the first one met.
+      const std::uint8_t b = data[pos++];
+      if (b & 1) {
+        SetMemoryOutputError(static_cast<std::uint16_t>(b + 1));
+        m.FailNext = static_cast<std::uint16_t>(b + 1);
+      } else {
+        if (TakeOutputError() != m.Pending) Fail("the output error differs from the model's");
+        m.Pending = 0;
+      }
     }
     CheckCursor(m);
     if (checkEveryStep) CheckCells(m);
