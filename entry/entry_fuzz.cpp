@@ -4,8 +4,14 @@
 // the last too-long message, if any), every cell 0..9, Top counting the
 // digits shown and, for a signed entry, the sign last shown in force.
 //
-// Input: a flags byte (bit 0 the signed editor), width and height (0 stands
-// for 1), then the bytes ReadKey returns, one key each.
+// With bit 1 of the flags the keys come one at a time, each as a pair of a
+// key and a byte whose bit 0 makes the console refuse the next output: the
+// editors must then still return only a valid number (what the screen
+// shows is no longer all that was typed).
+//
+// Input: a flags byte (bit 0 the signed editor, bit 1 failing output),
+// width and height (0 stands for 1), then the bytes ReadKey returns, one
+// key each (or one pair each).
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +36,8 @@ constexpr ShortText TooLongMessage = Cp852Text(u8"Túl hosszú szám! Kérem új
 struct Run {
   const std::uint8_t* Keys;
   std::size_t KeyCount;
+  bool Failing;
+  std::size_t Next;  // with failing output: the next pair
   bool Queued;
   int StartColumn, StartRow;  // where typing began, after the prompt row
   std::string PromptRows;     // the window above that row, as it was then
@@ -54,11 +62,19 @@ void KeysRanOut() {
   if (CursorColumn() < 1 || CursorColumn() > MemoryWidth() || CursorRow() < 1 ||
       CursorRow() > MemoryHeight())
     Fail("cursor outside the window while reading");
+  if (run.Queued && run.Failing) {
+    if (run.Next + 2 > run.KeyCount) std::longjmp(run.Out, 1);
+    if (run.Keys[run.Next + 1] & 1) SetMemoryOutputError(101);
+    QueueKeyChars(reinterpret_cast<const char*>(run.Keys + run.Next), 1);
+    run.Next += 2;
+    return;
+  }
   if (run.Queued) std::longjmp(run.Out, 1);
   run.Queued = true;
   run.StartColumn = CursorColumn();
   run.StartRow = CursorRow();
   run.PromptRows = Rows(1, run.StartRow - 1);
+  if (run.Failing) return KeysRanOut();
   QueueKeyChars(reinterpret_cast<const char*>(run.Keys), run.KeyCount);
   // An empty list still has to end the entry's wait.
   if (run.KeyCount == 0) std::longjmp(run.Out, 1);
@@ -115,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StartMemoryConsole(data[1], data[2]);
   run.Keys = data + 3;
   run.KeyCount = size - 3;
+  run.Failing = data[0] & 2;
+  run.Next = 0;
   run.Queued = false;
   SetMemoryEndOfInput(KeysRanOut);
 
@@ -131,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string shown;
   char lastSign = 0;
-  const bool visible = ShownEntry(shown, lastSign);
+  const bool visible = !run.Failing && ShownEntry(shown, lastSign);
   if (!isSigned) {
     CheckCells(result);
     if (visible) CheckDigits(shown, result);
