@@ -5,8 +5,8 @@
 //
 // Input: a flags byte (bit 0 Hiba set before each call, bits 1-2 the signs,
 // bits 3-4 fill mode, bits 5-6 a 256-digit length), the two lengths, two
-// Top extras, a shift count, then the digits (each byte mod 10) of a and b;
-// a filled operand repeats one digit.
+// Top extras, a shift count, then the digits (each byte mod 10) of a and b
+// (a filled operand repeats one digit), then PosMod's two operands.
 #include <gmp.h>
 
 #include <cstddef>
@@ -175,6 +175,22 @@ Egesz Signed(const NemNegEgesz& magnitude, bool negative, std::uint8_t topExtra)
                negative ? Elojel::Negativ : Elojel::Pozitiv, magnitude};
 }
 
+// PosMod's remainder truncates towards zero after adding the modulus once
+// to a negative dividend, the sum formed in 32 bits; TakeHiba returns the
+// flag and clears it.
+void CheckPosModAndTakeHiba(Input& in) {
+  const auto a = static_cast<std::int16_t>(in.Next() | in.Next() << 8);
+  const auto m = static_cast<std::int16_t>(in.Next() | in.Next() << 8);
+  if (m > 0) {
+    const std::int32_t sum = a < 0 ? std::int32_t{a} + m : a;
+    Check(PosMod(a, m) == static_cast<std::int16_t>(sum % m), "PosMod");
+  }
+  for (const bool flag : {true, false}) {
+    Hiba = flag;
+    Check(TakeHiba() == flag && !Hiba && !TakeHiba(), "TakeHiba");
+  }
+}
+
 void CheckNonNegative(const NemNegEgesz& a, const NemNegEgesz& b, bool preset, std::int16_t shift) {
   Z za, zb, v, w;
   ToZ(a, za);
@@ -336,6 +352,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto shift = static_cast<std::int16_t>(in.Next());
   const NemNegEgesz a = ReadOperand(in, lengthA, flags & 8);
   const NemNegEgesz b = ReadOperand(in, lengthB, flags & 16);
+  CheckPosModAndTakeHiba(in);
   const bool preset = flags & 1;
   CheckNonNegative(a, b, preset, shift);
   CheckNonNegative(b, a, preset, shift);
