@@ -2,7 +2,7 @@
 BUILD ?= build
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all build run test bench windows clean
+.PHONY: all build run test bench fuzz windows clean
 
 all: build
 
@@ -18,10 +18,12 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 
-# Times every number operation against GMP and prints the ratios.
+# Times every number operation against GMP and prints the ratios, then the
+# CPU time of the whole scripted dialogue with 256-digit operands.
 bench: $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) --target numbers_bench
+	cmake --build $(BUILD) --target numbers_bench nagyszam dialogue_speed_test
 	./$(BUILD)/numbers/numbers_bench
+	@./$(BUILD)/driver/dialogue_speed_test | grep 'ms CPU'
 
 # `make fuzz`: each fuzz target for FUZZ_SECONDS, from its seed corpus
 # (folder/fuzz_corpus/name, never written) and what earlier runs found.
