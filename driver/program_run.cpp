@@ -13,6 +13,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+
+#include "console/posix/child_process_test_util.h"
 
 namespace nagyszam::testing {
 
@@ -24,10 +27,15 @@ int ExitCodeOf(int status) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-[[noreturn]] void ExecProgram() {
-  execl(NAGYSZAM_PROGRAM, NAGYSZAM_PROGRAM, static_cast<char*>(nullptr));
-  std::perror("exec " NAGYSZAM_PROGRAM);
-  _exit(127);
+// The built program without arguments, over this process's environment with
+// the entries that start as in drop left out and those in set added.
+test::ChildExec ProgramExec(std::initializer_list<const char*> drop,
+                            std::initializer_list<std::string> set) {
+  test::ChildExec exec;
+  exec.Args = {NAGYSZAM_PROGRAM};
+  exec.Env = test::InheritedEnv(drop);
+  exec.Env.insert(exec.Env.end(), set.begin(), set.end());
+  return exec;
 }
 
 // Reads both pipes until they close or time runs out.
@@ -57,36 +65,8 @@ bool DrainPipes(int out, int err, std::string& outText, std::string& errText) {
   return true;
 }
 
-void AppendUtf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::vector<std::string> ScreenRows(VTermScreen* screen, int columns, int lines) {
-  std::vector<std::string> rows;
-  for (int row = 0; row < lines; ++row) {
-    std::string text;
-    for (int column = 0; column < columns; ++column) {
-      VTermScreenCell cell;
-      vterm_screen_get_cell(screen, VTermPos{row, column}, &cell);
-      AppendUtf8(cell.chars[0] == 0 ? U' ' : static_cast<char32_t>(cell.chars[0]), text);
-    }
-    text.erase(text.find_last_not_of(' ') + 1);
-    rows.push_back(text);
-  }
+  std::vector<std::string> rows = test::ScreenRows(screen, columns, lines);
   while (!rows.empty() && rows.back().empty()) rows.pop_back();
   return rows;
 }
@@ -118,17 +98,13 @@ ScriptedRun RunScripted(const std::string& keys, int columns, int lines) {
   ScriptedRun run{{}, {}, -1, 0.0};
   int in[2], out[2], err[2];
   if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return run;
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    dup2(err[1], 2);
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-    setenv("COLUMNS", std::to_string(columns).c_str(), 1);
-    setenv("LINES", std::to_string(lines).c_str(), 1);
-    setenv("LC_ALL", "C.UTF-8", 1);
-    ExecProgram();
-  }
+  test::ChildExec exec = ProgramExec(
+      {"COLUMNS=", "LINES=", "LC_ALL="},
+      {"COLUMNS=" + std::to_string(columns), "LINES=" + std::to_string(lines), "LC_ALL=C.UTF-8"});
+  exec.In = in[0];
+  exec.Out = out[1];
+  exec.Err = err[1];
+  const pid_t child = test::SpawnChild(exec);
   close(in[0]);
   close(out[1]);
   close(err[1]);
@@ -153,15 +129,17 @@ ScriptedRun RunScripted(const std::string& keys, int columns, int lines) {
 TerminalRun RunInTerminal(const std::string& keys, int columns, int lines) {
   TerminalRun run{{}, -1};
   winsize size{static_cast<unsigned short>(lines), static_cast<unsigned short>(columns), 0, 0};
-  int master = -1;
-  const pid_t child = forkpty(&master, nullptr, nullptr, &size);
-  if (child < 0) return run;
-  if (child == 0) {
-    setenv("LC_ALL", "C.UTF-8", 1);
-    setenv("TERM", "xterm", 1);
-    unsetenv("COLUMNS");
-    unsetenv("LINES");
-    ExecProgram();
+  int master = -1, slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) return run;
+  test::ChildExec exec =
+      ProgramExec({"LC_ALL=", "TERM=", "COLUMNS=", "LINES="}, {"LC_ALL=C.UTF-8", "TERM=xterm"});
+  exec.In = exec.Out = exec.Err = exec.ControllingTty = slave;
+  const pid_t child = test::SpawnChild(exec);
+  // Only the child holds the terminal, so its end shows as the end of input.
+  close(slave);
+  if (child < 0) {
+    close(master);
+    return run;
   }
   VTerm* vt = vterm_new(lines, columns);
   vterm_set_utf8(vt, 1);
@@ -200,17 +178,7 @@ TerminalRun RunInTerminal(const std::string& keys, int columns, int lines) {
     }
   }
   int status = 0;
-  pid_t done = 0;
-  for (int tries = 0; tries < 200 && done == 0; ++tries) {
-    done = waitpid(child, &status, WNOHANG);
-    if (done == 0) usleep(10000);
-  }
-  if (done == child) {
-    run.ExitCode = ExitCodeOf(status);
-  } else {
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-  }
+  if (test::WaitChild(child, 2000, status)) run.ExitCode = ExitCodeOf(status);
   run.Screen = ScreenRows(screen, columns, lines);
   vterm_free(vt);
   close(master);

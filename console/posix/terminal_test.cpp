@@ -21,6 +21,7 @@ namespace nagyszam {
 namespace {
 
 using test::ChildSpec;
+using test::SameSettings;
 
 // One emulated terminal on the master side of a pseudo-terminal.
 struct Emulator {
@@ -118,11 +119,6 @@ termios Settings(int fd) {
   termios t{};
   EXPECT_EQ(tcgetattr(fd, &t), 0);
   return t;
-}
-
-bool SameSettings(const termios& a, const termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
 // A step for the demo and the same step on the expected model.
