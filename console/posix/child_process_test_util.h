@@ -195,7 +195,7 @@ inline std::string CursorReport(VTerm* vt) {
 
 // The console demo's own launch: over this environment with a C.UTF-8
 // locale and no size of its own.
-struct ChildSpec {
+struct DemoLaunch {
   std::vector<std::string> Steps;  // the demo's arguments
   std::vector<std::string> Env;    // NAME=value, over a clean C.UTF-8 environment
   int In = -1;                     // -1: closed
@@ -206,18 +206,18 @@ struct ChildSpec {
 };
 
 #ifdef CONSOLE_DEMO
-inline pid_t SpawnDemo(const ChildSpec& spec) {
+inline pid_t SpawnDemo(const DemoLaunch& launch) {
   ChildExec exec;
   exec.Args.push_back(CONSOLE_DEMO);
-  exec.Args.insert(exec.Args.end(), spec.Steps.begin(), spec.Steps.end());
+  exec.Args.insert(exec.Args.end(), launch.Steps.begin(), launch.Steps.end());
   exec.Env = InheritedEnv({"LC_", "LANG", "COLUMNS=", "LINES="});
   exec.Env.push_back("LC_ALL=C.UTF-8");
-  exec.Env.insert(exec.Env.end(), spec.Env.begin(), spec.Env.end());
-  exec.In = spec.In;
-  exec.Out = spec.Out;
-  exec.Err = spec.Err;
-  exec.ControllingTty = spec.ControllingTty;
-  exec.ForegroundOn = spec.ForegroundOn;
+  exec.Env.insert(exec.Env.end(), launch.Env.begin(), launch.Env.end());
+  exec.In = launch.In;
+  exec.Out = launch.Out;
+  exec.Err = launch.Err;
+  exec.ControllingTty = launch.ControllingTty;
+  exec.ForegroundOn = launch.ForegroundOn;
   return SpawnChild(exec);
 }
 #endif

@@ -20,7 +20,7 @@
 namespace nagyszam {
 namespace {
 
-using test::ChildSpec;
+using test::DemoLaunch;
 using test::SameSettings;
 
 // One emulated terminal on the master side of a pseudo-terminal.
@@ -190,13 +190,13 @@ TEST(TerminalTest, EmulatorScreenEqualsTheModel) {
     Emulator term(s.Columns, s.Rows);
     term.Show("$ run\r\n$ run\r\n$ ");
     const termios before = Settings(term.Slave);
-    ChildSpec spec;
-    spec.In = spec.Out = term.Slave;
-    spec.Err = open("/dev/null", O_WRONLY);
-    spec.ControllingTty = term.Slave;
-    for (const Step& step : s.Steps) spec.Steps.push_back(step.Arg);
-    const pid_t pid = test::SpawnDemo(spec);
-    close(spec.Err);
+    DemoLaunch launch;
+    launch.In = launch.Out = term.Slave;
+    launch.Err = open("/dev/null", O_WRONLY);
+    launch.ControllingTty = term.Slave;
+    for (const Step& step : s.Steps) launch.Steps.push_back(step.Arg);
+    const pid_t pid = test::SpawnDemo(launch);
+    close(launch.Err);
     int status = 0;
     ASSERT_TRUE(term.RunToEnd(pid, status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
@@ -240,11 +240,11 @@ TEST(TerminalTest, EmulatorScreenEqualsTheModel) {
 TEST(TerminalTest, StartCursorComesFromTheTerminal) {
   Emulator term(40, 10);
   term.Show("$ one\r\n$ two\r\n$ ");  // the cursor at column 3, row 3
-  ChildSpec spec;
-  spec.In = spec.Out = term.Slave;
-  spec.ControllingTty = term.Slave;
-  spec.Steps = {"w", "tX"};
-  const pid_t pid = test::SpawnDemo(spec);
+  DemoLaunch launch;
+  launch.In = launch.Out = term.Slave;
+  launch.ControllingTty = term.Slave;
+  launch.Steps = {"w", "tX"};
+  const pid_t pid = test::SpawnDemo(launch);
   int status = 0;
   ASSERT_TRUE(term.RunToEnd(pid, status));
   // Written where the terminal's cursor stood, the screen kept around it.
@@ -259,11 +259,11 @@ TEST(TerminalTest, StartCursorComesFromTheTerminal) {
 TEST(TerminalTest, KeysTypedBeforeTheCursorReportStayKeys) {
   Emulator term(40, 10);
   term.AnswerReports = false;
-  ChildSpec spec;
-  spec.In = spec.Out = term.Slave;
-  spec.ControllingTty = term.Slave;
-  spec.Steps = {"c", "k3"};
-  const pid_t pid = test::SpawnDemo(spec);
+  DemoLaunch launch;
+  launch.In = launch.Out = term.Slave;
+  launch.ControllingTty = term.Slave;
+  launch.Steps = {"c", "k3"};
+  const pid_t pid = test::SpawnDemo(launch);
   ASSERT_TRUE(term.Pump(5000, [&] { return term.Reports > 0; }));
   // Keys first, then the answer, then one more key.
   const std::string typed = "ab\x1b[5;7Rc";
@@ -276,11 +276,11 @@ TEST(TerminalTest, KeysTypedBeforeTheCursorReportStayKeys) {
 TEST(TerminalTest, LateCursorReportIsNoKey) {
   Emulator term(40, 10);
   term.AnswerReports = false;
-  ChildSpec spec;
-  spec.In = spec.Out = term.Slave;
-  spec.ControllingTty = term.Slave;
-  spec.Steps = {"c", "tready", "k1"};
-  const pid_t pid = test::SpawnDemo(spec);
+  DemoLaunch launch;
+  launch.In = launch.Out = term.Slave;
+  launch.ControllingTty = term.Slave;
+  launch.Steps = {"c", "tready", "k1"};
+  const pid_t pid = test::SpawnDemo(launch);
   ASSERT_TRUE(term.Pump(5000, [&] { return term.ShowsText("ready"); }));
   // The answer comes after the wait for it, then a key.
   const std::string typed = "\x1b[1;1Rz";
@@ -293,11 +293,11 @@ TEST(TerminalTest, LateCursorReportIsNoKey) {
 // While ReadKey waits the program uses no processor time.
 TEST(TerminalTest, WaitingForAKeyCostsNothing) {
   Emulator term(40, 10);
-  ChildSpec spec;
-  spec.In = spec.Out = term.Slave;
-  spec.ControllingTty = term.Slave;
-  spec.Steps = {"tready", "k1"};
-  const pid_t pid = test::SpawnDemo(spec);
+  DemoLaunch launch;
+  launch.In = launch.Out = term.Slave;
+  launch.ControllingTty = term.Slave;
+  launch.Steps = {"tready", "k1"};
+  const pid_t pid = test::SpawnDemo(launch);
   ASSERT_TRUE(term.Pump(5000, [&] { return term.ShowsText("ready"); }));
   auto ticks = [pid] {
     const std::string path = "/proc/" + std::to_string(pid) + "/stat";
@@ -325,12 +325,12 @@ TEST(TerminalTest, SilentTerminalStillStartsAtOnce) {
   Emulator term(40, 10);
   term.AnswerReports = false;
   term.Show("$ run\r\n$ ");
-  ChildSpec spec;
-  spec.In = spec.Out = term.Slave;
-  spec.ControllingTty = term.Slave;
-  spec.Steps = {"w"};
+  DemoLaunch launch;
+  launch.In = launch.Out = term.Slave;
+  launch.ControllingTty = term.Slave;
+  launch.Steps = {"w"};
   const long long start = test::Millis();
-  const pid_t pid = test::SpawnDemo(spec);
+  const pid_t pid = test::SpawnDemo(launch);
   int status = 0;
   ASSERT_TRUE(term.RunToEnd(pid, status));
   EXPECT_LT(test::Millis() - start, 1000);
@@ -347,11 +347,11 @@ TEST(TerminalTest, SilentTerminalStillStartsAtOnce) {
 
 TEST(TerminalTest, KeysFromTheTerminal) {
   Emulator term(60, 5);
-  ChildSpec spec;
-  spec.In = spec.Out = term.Slave;
-  spec.ControllingTty = term.Slave;
-  spec.Steps = {"c", "twait", "k9"};
-  const pid_t pid = test::SpawnDemo(spec);
+  DemoLaunch launch;
+  launch.In = launch.Out = term.Slave;
+  launch.ControllingTty = term.Slave;
+  launch.Steps = {"c", "twait", "k9"};
+  const pid_t pid = test::SpawnDemo(launch);
   ASSERT_TRUE(term.Pump(5000, [&] { return term.ShowsText("wait"); }));
   // Enter as CR, Backspace as DEL, Up, Alt+B, Shift+Tab, a UTF-8 letter.
   const std::string typed =
@@ -381,14 +381,14 @@ TEST(TerminalTest, SettingsComeBackOnEveryWayOut) {
     SCOPED_TRACE(c.Name);
     Emulator term(40, 10);
     const termios before = Settings(term.Slave);
-    ChildSpec spec;
-    spec.In = term.Slave;
-    spec.Out = c.OutputClosed ? -1 : term.Slave;
-    spec.Err = open("/dev/null", O_WRONLY);
-    spec.ControllingTty = term.Slave;
-    spec.Steps = {"twait", "k1"};
-    const pid_t pid = test::SpawnDemo(spec);
-    close(spec.Err);
+    DemoLaunch launch;
+    launch.In = term.Slave;
+    launch.Out = c.OutputClosed ? -1 : term.Slave;
+    launch.Err = open("/dev/null", O_WRONLY);
+    launch.ControllingTty = term.Slave;
+    launch.Steps = {"twait", "k1"};
+    const pid_t pid = test::SpawnDemo(launch);
+    close(launch.Err);
     if (!c.OutputClosed) {
       ASSERT_TRUE(term.Pump(5000, [&] { return term.ShowsText("wait"); }));
       // Raw input while the program waits.
@@ -426,12 +426,12 @@ TEST(TerminalTest, SuspendGivesTheTerminalBackAndResumeRedraws) {
     setsid();
     ioctl(term.Slave, TIOCSCTTY, 0);
     signal(SIGTTOU, SIG_IGN);
-    ChildSpec spec;
-    spec.In = spec.Out = term.Slave;
-    spec.Err = term.Slave;
-    spec.ForegroundOn = term.Slave;
-    spec.Steps = {"c", "tshown before", "k1"};
-    const pid_t demo = test::SpawnDemo(spec);
+    DemoLaunch launch;
+    launch.In = launch.Out = term.Slave;
+    launch.Err = term.Slave;
+    launch.ForegroundOn = term.Slave;
+    launch.Steps = {"c", "tshown before", "k1"};
+    const pid_t demo = test::SpawnDemo(launch);
     int status = 0;
     while (waitpid(demo, &status, WUNTRACED) == demo) {
       if (!WIFSTOPPED(status)) break;
@@ -494,13 +494,13 @@ TEST(TerminalTest, EndOfInputFromAPipeWithTheScreenOnATerminal) {
   int in[2], err[2];
   ASSERT_EQ(pipe(in), 0);
   ASSERT_EQ(pipe(err), 0);
-  ChildSpec spec;
-  spec.In = in[0];
-  spec.Out = term.Slave;
-  spec.Err = err[1];
-  spec.ControllingTty = term.Slave;
-  spec.Steps = {"c", "K"};
-  const pid_t pid = test::SpawnDemo(spec);
+  DemoLaunch launch;
+  launch.In = in[0];
+  launch.Out = term.Slave;
+  launch.Err = err[1];
+  launch.ControllingTty = term.Slave;
+  launch.Steps = {"c", "K"};
+  const pid_t pid = test::SpawnDemo(launch);
   close(in[0]);
   close(err[1]);
   ASSERT_EQ(write(in[1], "ab\n", 3), 3);

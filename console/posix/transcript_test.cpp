@@ -16,7 +16,7 @@
 namespace nagyszam {
 namespace {
 
-using test::ChildSpec;
+using test::DemoLaunch;
 
 struct Outcome {
   std::string Out;
@@ -30,16 +30,16 @@ int ExitCode(const Outcome& o) {
 }
 
 // Runs the demo with stdout and stderr read through pipes; stdin is
-// /dev/null unless the spec gives one.
-Outcome RunDemo(ChildSpec spec, bool closeStdin = false) {
+// /dev/null unless the launch gives one.
+Outcome RunDemo(DemoLaunch launch, bool closeStdin = false) {
   int out[2], err[2];
   EXPECT_EQ(pipe(out), 0);
   EXPECT_EQ(pipe(err), 0);
   const int nullIn = open("/dev/null", O_RDONLY);
-  if (spec.In < 0 && !closeStdin) spec.In = nullIn;
-  if (spec.Out < 0) spec.Out = out[1];
-  spec.Err = err[1];
-  const pid_t pid = test::SpawnDemo(spec);
+  if (launch.In < 0 && !closeStdin) launch.In = nullIn;
+  if (launch.Out < 0) launch.Out = out[1];
+  launch.Err = err[1];
+  const pid_t pid = test::SpawnDemo(launch);
   close(out[1]);
   close(err[1]);
   close(nullIn);
@@ -72,18 +72,18 @@ TEST(TranscriptTest, WindowSizeFromTheEnvironment) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Columns ? c.Columns : "unset") + " x " +
                  (c.Lines ? c.Lines : "unset"));
-    ChildSpec spec;
-    if (c.Columns) spec.Env.push_back(std::string("COLUMNS=") + c.Columns);
-    if (c.Lines) spec.Env.push_back(std::string("LINES=") + c.Lines);
+    DemoLaunch launch;
+    if (c.Columns) launch.Env.push_back(std::string("COLUMNS=") + c.Columns);
+    if (c.Lines) launch.Env.push_back(std::string("LINES=") + c.Lines);
     // After many line ends the cursor stands on the bottom row.
-    spec.Steps = {"l300", "w"};
-    const Outcome rows = RunDemo(spec);
+    launch.Steps = {"l300", "w"};
+    const Outcome rows = RunDemo(launch);
     ASSERT_TRUE(rows.Ended);
     EXPECT_EQ(ExitCode(rows), 0) << rows.Err;
     EXPECT_EQ(LastLine(rows.Out), "1," + std::to_string(c.Height));
     // A text longer than a row wraps at the width.
-    spec.Steps = {"t" + test::Escaped(std::string(255, 'x'))};
-    const Outcome wide = RunDemo(spec);
+    launch.Steps = {"t" + test::Escaped(std::string(255, 'x'))};
+    const Outcome wide = RunDemo(launch);
     EXPECT_EQ(wide.Out.substr(0, wide.Out.find('\n')), std::string(c.Width, 'x'));
   }
 }
@@ -107,10 +107,10 @@ TEST(TranscriptTest, RowsAsTheyScrollOutThenTheWindow) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    ChildSpec spec;
-    spec.Env = {"COLUMNS=20", "LINES=3"};
-    spec.Steps = c.Steps;
-    const Outcome o = RunDemo(spec);
+    DemoLaunch launch;
+    launch.Env = {"COLUMNS=20", "LINES=3"};
+    launch.Steps = c.Steps;
+    const Outcome o = RunDemo(launch);
     ASSERT_TRUE(o.Ended);
     EXPECT_EQ(ExitCode(o), 0) << o.Err;
     EXPECT_EQ(o.Out, c.Want);
@@ -135,10 +135,10 @@ std::string ShownRows(const Window& window) {
 TEST(TranscriptTest, EveryByteShowsAsItsGlyph) {
   for (const char* locale : {"C.UTF-8", "C", "POSIX"}) {
     SCOPED_TRACE(locale);
-    ChildSpec spec;
-    spec.Env = {"COLUMNS=64", "LINES=10", std::string("LC_ALL=") + locale};
-    spec.Steps = {"a"};
-    const Outcome o = RunDemo(spec);
+    DemoLaunch launch;
+    launch.Env = {"COLUMNS=64", "LINES=10", std::string("LC_ALL=") + locale};
+    launch.Steps = {"a"};
+    const Outcome o = RunDemo(launch);
     ASSERT_TRUE(o.Ended);
     EXPECT_EQ(ExitCode(o), 0);
     auto window = std::make_unique<Window>();
@@ -197,25 +197,25 @@ TEST(TranscriptTest, OutputErrorsGiveTheReportAndTheExitCode) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    ChildSpec spec;
-    spec.Out = c.Out;
-    spec.Steps = c.Steps;
+    DemoLaunch launch;
+    launch.Out = c.Out;
+    launch.Steps = c.Steps;
     Outcome o;
     if (c.Out == -2) {
-      // Closed: the spec's -1 closes stdout in the child.
+      // Closed: the launch's -1 closes stdout in the child.
       int err[2];
       ASSERT_EQ(pipe(err), 0);
-      spec.Out = -1;
-      spec.Err = err[1];
-      spec.In = open("/dev/null", O_RDONLY);
-      const pid_t pid = test::SpawnDemo(spec);
+      launch.Out = -1;
+      launch.Err = err[1];
+      launch.In = open("/dev/null", O_RDONLY);
+      const pid_t pid = test::SpawnDemo(launch);
       close(err[1]);
-      close(spec.In);
+      close(launch.In);
       o.Err = test::ReadAll(err[0], 5000);
       o.Ended = test::WaitChild(pid, 5000, o.Status);
       close(err[0]);
     } else {
-      o = RunDemo(spec);
+      o = RunDemo(launch);
     }
     ASSERT_TRUE(o.Ended);
     EXPECT_EQ(ExitCode(o), c.Code);
@@ -232,10 +232,10 @@ TEST(TranscriptTest, OutputErrorsGiveTheReportAndTheExitCode) {
 TEST(TranscriptTest, ReportLocationsAreInTheProgram) {
   if (std::system("command -v addr2line >/dev/null 2>&1") != 0) GTEST_SKIP() << "no addr2line";
   const int full = open("/dev/full", O_WRONLY);
-  ChildSpec spec;
-  spec.Out = full;
-  spec.Steps = {"l30"};
-  const Outcome o = RunDemo(spec);
+  DemoLaunch launch;
+  launch.Out = full;
+  launch.Steps = {"l30"};
+  const Outcome o = RunDemo(launch);
   close(full);
   const std::vector<std::string> levels = ReportLocations(o.Err, 101);
   // The failing level in Step, then main that called it.
@@ -261,13 +261,13 @@ TEST(TranscriptTest, EndOfInputEndsAtOnce) {
   int out[2], err[2];
   ASSERT_EQ(pipe(out), 0);
   ASSERT_EQ(pipe(err), 0);
-  ChildSpec spec;
-  spec.Env = {"COLUMNS=20", "LINES=3"};
-  spec.Steps = {"l5", "K"};
-  spec.In = in[0];
-  spec.Out = out[1];
-  spec.Err = err[1];
-  const pid_t pid = test::SpawnDemo(spec);
+  DemoLaunch launch;
+  launch.Env = {"COLUMNS=20", "LINES=3"};
+  launch.Steps = {"l5", "K"};
+  launch.In = in[0];
+  launch.Out = out[1];
+  launch.Err = err[1];
+  const pid_t pid = test::SpawnDemo(launch);
   close(in[0]);
   close(out[1]);
   close(err[1]);
