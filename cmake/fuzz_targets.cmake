@@ -1,23 +1,24 @@
-# The fuzz targets, each beside the code it fuzzes, built at the root of the
-# build tree; `fuzz_targets` builds them all.
+# The fuzz targets, each beside the code it fuzzes with its seed corpus in
+# fuzz_corpus/<name>, built at the root of the build tree; `fuzz_targets`
+# builds them all and fuzz_targets.txt lists them for `make fuzz`.
 add_custom_target(fuzz_targets)
+set(NAGYSZAM_FUZZ_LIST "")
 
 function(nagyszam_fuzz_target name source)
-  add_executable(${name} ${PROJECT_SOURCE_DIR}/${source})
-  target_link_libraries(${name} PRIVATE ${ARGN})
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
-  add_dependencies(fuzz_targets ${name})
+  add_executable(${name}_fuzz ${PROJECT_SOURCE_DIR}/${source})
+  target_link_libraries(${name}_fuzz PRIVATE ${ARGN})
+  target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name}_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  add_dependencies(fuzz_targets ${name}_fuzz)
+  get_filename_component(folder ${PROJECT_SOURCE_DIR}/${source} DIRECTORY)
+  set(NAGYSZAM_FUZZ_LIST "${NAGYSZAM_FUZZ_LIST}${name} ${folder}/fuzz_corpus/${name}\n" PARENT_SCOPE)
 endfunction()
 
-find_library(NAGYSZAM_GMP gmp REQUIRED)
-nagyszam_fuzz_target(numbers_fuzz numbers/numbers_fuzz.cpp numbers ${NAGYSZAM_GMP})
-nagyszam_fuzz_target(key_decoder_fuzz console/key_decoder_fuzz.cpp console)
-nagyszam_fuzz_target(window_fuzz console/window_fuzz.cpp console)
-nagyszam_fuzz_target(entry_fuzz entry/entry_fuzz.cpp entry)
-
+nagyszam_fuzz_target(numbers numbers/numbers_fuzz.cpp numbers nagyszam_gmp)
+nagyszam_fuzz_target(key_decoder console/key_decoder_fuzz.cpp console)
+nagyszam_fuzz_target(window console/window_fuzz.cpp console)
+nagyszam_fuzz_target(entry entry/entry_fuzz.cpp entry)
 # The terminal backend, read back by a real terminal emulator.
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(NAGYSZAM_FUZZ_VTERM REQUIRED IMPORTED_TARGET vterm)
-nagyszam_fuzz_target(terminal_fuzz console/posix/terminal_fuzz.cpp console
-                     PkgConfig::NAGYSZAM_FUZZ_VTERM)
+nagyszam_fuzz_target(terminal console/posix/terminal_fuzz.cpp console PkgConfig::VTERM)
+
+file(WRITE ${PROJECT_BINARY_DIR}/fuzz_targets.txt "${NAGYSZAM_FUZZ_LIST}")

@@ -7,7 +7,6 @@
 #   wine_tests.sh layer    <work> <probe>          the layer's own checks in a wine console
 #   wine_tests.sh stop     <work>                  wine's server ended
 # <work> holds the prefix and the files of each test; it is a build folder.
-# Exit 77 (skipped) when wine or tmux is missing.
 set -uo pipefail
 
 command="$1"
@@ -15,7 +14,7 @@ work="$2"
 shift 2
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 for tool in wine wineserver tmux timeout; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  command -v "$tool" >/dev/null || { echo "FAILED: $tool is not installed"; exit 1; }
 done
 mkdir -p "$work"
 
