@@ -7,7 +7,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 namespace nagyszam {
 
@@ -66,5 +69,25 @@ void EgeszAdd(const Egesz& a, const Egesz& b, Egesz& out) noexcept;
 void EgeszSubtract(const Egesz& a, const Egesz& b, Egesz& out) noexcept;
 void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept;
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept;
+
+// Decimal text, most significant digit first.
+//
+// Parsing takes decimal digits, for an Egesz after an optional '+' or '-':
+// empty text, any other character (spaces included) or more than
+// MaxDecimalDigits digits is a failure, which sets Hiba and leaves out as it
+// was. Leading zeros are allowed. The result is what the operations give:
+// Top is TopIndex of the magnitude, and a zero is EgeszNulla ("-0" too).
+constexpr std::size_t MaxDecimalDigits = MaxIndex + 1;
+void ParseNemNegEgesz(std::string_view text, NemNegEgesz& out) noexcept;
+void ParseEgesz(std::string_view text, Egesz& out) noexcept;
+
+// Formatting writes the digits without leading zeros ("0" for zero), after
+// a '-' for a negative Egesz, into out and returns their count; no NUL
+// follows. Top is not consulted, and a negative zero is written "0". A
+// buffer too short (MaxEgeszText always suffices) or a cell above 9 is a
+// failure: Hiba is set, nothing is written and the result is 0.
+constexpr std::size_t MaxEgeszText = MaxDecimalDigits + 1;
+std::size_t FormatNemNegEgesz(const NemNegEgesz& x, std::span<char> out) noexcept;
+std::size_t FormatEgesz(const Egesz& x, std::span<char> out) noexcept;
 
 }  // namespace nagyszam
