@@ -47,7 +47,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
 fuzz:
 	@scripts/test-packages.sh --fuzz
-	$(call configure,-DCMAKE_CXX_COMPILER=clang++ -DNAGYSZAM_FUZZ=ON -DNAGYSZAM_PROGRAM=OFF,$(FUZZ_BUILD))
+	$(call configure,-DCMAKE_CXX_COMPILER=clang++ -DNAGYSZAM_FUZZ=ON -DNAGYSZAM_TESTS=OFF -DNAGYSZAM_PROGRAM=OFF,$(FUZZ_BUILD))
 	@cmake --build $(FUZZ_BUILD) --target fuzz_targets >&2
 	@set -e; while read -r name corpus; do \
 	  work=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$work $(FUZZ_BUILD)/crashes; \
