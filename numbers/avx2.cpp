@@ -218,24 +218,44 @@ NAGYSZAM_TARGET void Avx2::FromLimbs(const std::uint32_t* limbs, int n, std::uin
   const __m256i hundred = _mm256_set1_epi16(100);
   const __m256i by_ten = _mm256_set1_epi16(103);  // 2^10 / 10
   const __m256i ten = _mm256_set1_epi16(10);
-  int i = 0;
-  for (; i < n; i += 4) {
-    // The last group reads only limbs below n; the others come in as zero.
-    const __m128i take = _mm_cmpgt_epi32(_mm_set1_epi32(n - i), _mm_setr_epi32(0, 1, 2, 3));
-    const __m256i v = _mm256_cvtepu32_epi64(
-        _mm_maskload_epi32(reinterpret_cast<const int*>(limbs + i), take));
-    const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
-    const __m256i low4 = _mm256_sub_epi64(v, _mm256_mul_epu32(high4, ten_thousand));
-    const __m256i quads = _mm256_or_si256(low4, _mm256_slli_epi64(high4, 32));
-    const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, by_hundred), 3);
-    const __m256i low2 = _mm256_sub_epi16(quads, _mm256_mullo_epi16(high2, hundred));
-    const __m256i pairs = _mm256_or_si256(low2, _mm256_slli_epi32(high2, 16));
-    const __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(pairs, by_ten), 10);
-    const __m256i units = _mm256_sub_epi16(pairs, _mm256_mullo_epi16(tens, ten));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cells + 8 * i),
-                        _mm256_or_si256(units, _mm256_slli_epi16(tens, 8)));
+  // Whole vectors of zeros above n: a loop of scalar stores would become a
+  // slow-starting memset.
+  for (int i = 0; i < m; i += 4) {
+    __m256i digits = _mm256_setzero_si256();
+    if (i < n) {
+      // The last group reads only limbs below n; the others come in as zero.
+      const __m128i take = _mm_cmpgt_epi32(_mm_set1_epi32(n - i), _mm_setr_epi32(0, 1, 2, 3));
+      const __m256i v = _mm256_cvtepu32_epi64(
+          _mm_maskload_epi32(reinterpret_cast<const int*>(limbs + i), take));
+      const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
+      const __m256i low4 = _mm256_sub_epi64(v, _mm256_mul_epu32(high4, ten_thousand));
+      const __m256i quads = _mm256_or_si256(low4, _mm256_slli_epi64(high4, 32));
+      const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, by_hundred), 3);
+      const __m256i low2 = _mm256_sub_epi16(quads, _mm256_mullo_epi16(high2, hundred));
+      const __m256i pairs = _mm256_or_si256(low2, _mm256_slli_epi32(high2, 16));
+      const __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(pairs, by_ten), 10);
+      const __m256i units = _mm256_sub_epi16(pairs, _mm256_mullo_epi16(tens, ten));
+      digits = _mm256_or_si256(units, _mm256_slli_epi16(tens, 8));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cells + 8 * i), digits);
   }
-  for (; i < m; ++i) Store(cells, i, 0);
+}
+
+template <>
+NAGYSZAM_TARGET void Avx2::Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
+                                   std::uint64_t* column) noexcept {
+  // Four columns at a time, summed in a register: column k + t takes
+  // a[i] * b[k + t - i], and the b limbs outside 0..nb-1 read as zero. With
+  // na + nb <= 33 a column adds at most 16 products below 10^16.
+  for (int k = 0; k < na + nb - 1; k += 4) {
+    __m256i sum = _mm256_setzero_si256();
+    for (int i = std::max(0, k - nb + 1), last = std::min(na - 1, k + 3); i <= last; ++i) {
+      const __m256i terms =
+          _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k - i)));
+      sum = _mm256_add_epi64(sum, _mm256_mul_epu32(_mm256_set1_epi64x(a[i]), terms));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(column + k), sum);
+  }
 }
 
 template <>

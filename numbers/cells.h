@@ -85,8 +85,14 @@ struct Set {
   // out = words 0..n-1 of cells as base 10^8 limbs, each at most 10^8 - 1
   // whatever the bytes; cells and out have room for n rounded up to 4.
   static void ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept;
-  // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), words n..m-1 zero.
+  // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), words n..m-1
+  // zero; m is a multiple of 4.
   static void FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells, int m) noexcept;
+  // column[k] = the sum of a[i] * b[k - i] for k below na + nb - 1 (at most
+  // 32), with room for that count rounded up to 4; b[-3..-1] and
+  // b[nb..nb+2] read as zero.
+  static void Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
+                      std::uint64_t* column) noexcept;
   static void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
   static void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
                      NemNegEgesz& r) noexcept;

@@ -54,18 +54,6 @@ static_assert(LimbToWord(98765432) == 0x0908070605040302);
 // sum keeps its low 256 digits. For products past 256 digits.
 void MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
 
-// The column sums of a * b, columns 0..na+nb-2. With na + nb <= 33 a column
-// adds at most 16 products below 10^16: no overflow.
-inline void Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
-                    std::uint64_t* column) noexcept {
-  if (na < nb) std::swap(a, b), std::swap(na, nb);
-  for (int k = 0; k < na + nb - 1; ++k) column[k] = 0;
-  for (int i = 0; i < nb; ++i) {
-    const std::uint64_t factor = b[i];
-    for (int j = 0; j < na; ++j) column[i + j] += factor * a[j];
-  }
-}
-
 // product = the nc column sums carried into limbs; returns their count, or
 // -1 when they need more than 32. Each column is low + mid * B + top * B^2
 // with top at most 16: the parts split independently and only a carry of at
@@ -101,11 +89,15 @@ void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexce
   // With na + nb - 1 > 32 the top limbs alone make at least 10^256. A
   // product that fits is what the pass rules build too: none of them fires.
   if (na + nb - 1 <= kCount) {
-    Limbs la, lb, product;
+    // b's limbs with four zeros below and at least three above.
+    alignas(16) std::uint32_t lb[4 + kRoom + 4];
+    std::memset(lb, 0, 16);
+    Limbs la, product;
     K::ToLimbs(a.data(), na, la.data());
-    K::ToLimbs(b.data(), nb, lb.data());
-    std::uint64_t column[kCount];
-    Columns(la.data(), na, lb.data(), nb, column);
+    K::ToLimbs(b.data(), nb, lb + 4);
+    std::memset(lb + 4 + (nb + 3) / 4 * 4, 0, 16);
+    std::uint64_t column[kRoom];
+    K::Columns(la.data(), na, lb + 4, nb, column);
     const int n = Normalise(column, na + nb - 1, product.data());
     if (n >= 0) {
       K::FromLimbs(product.data(), n, p.data(), kCount);

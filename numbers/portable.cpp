@@ -96,6 +96,16 @@ void Portable::FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells,
 }
 
 template <>
+void Portable::Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
+                       std::uint64_t* column) noexcept {
+  // With na + nb <= 33 a column adds at most 16 products below 10^16.
+  for (int k = 0; k < na + nb - 1; ++k) column[k] = 0;
+  for (int i = 0; i < na; ++i) {
+    for (int j = 0; j < nb; ++j) column[i + j] += std::uint64_t{a[i]} * b[j];
+  }
+}
+
+template <>
 void Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
   limbs::Multiply<Portable>(a, b, p);
 }

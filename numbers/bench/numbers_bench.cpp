@@ -96,8 +96,13 @@ bool Agree(const NemNegEgesz& x, mpz_srcptr z) {
   return Text(x) == buffer;
 }
 bool AgreeSigned(const Egesz& x, mpz_srcptr z) {
-  return (x.Sign == Elojel::Negativ) == (mpz_sgn(z) < 0) && Agree(x.Magnitude, z) &&
-         x.Top == TopIndex(x.Magnitude);
+  mpz_t magnitude;
+  mpz_init(magnitude);
+  mpz_abs(magnitude, z);
+  const bool same = (x.Sign == Elojel::Negativ) == (mpz_sgn(z) < 0) &&
+                    Agree(x.Magnitude, magnitude) && x.Top == TopIndex(x.Magnitude);
+  mpz_clear(magnitude);
+  return same;
 }
 
 using O = Operands&;
@@ -133,6 +138,7 @@ std::vector<Case> Cases() {
     auto* signed_product = new Operands(product->a, product->b, true, false);
     auto* signed_quotient = new Operands(quotient->a, quotient->b, true, false);
     auto* negatives = new Operands(big, small, true, true);
+    auto* same_negatives = new Operands(big, big, true, true);
     const std::string p = n == 256 ? "192x64" : d + "x" + d;
 
     add("Add " + d + "+" + d, A, sum, [](O o) { Add(o.a, o.b, o.o1); },
@@ -170,7 +176,7 @@ std::vector<Case> Cases() {
         [](O o) { mpz_add_ui(o.zo1, o.za, 1); }, [](O o) { o.co1 = o.ca + 1; }, signed1);
     add("EgeszPred -" + d, A, negatives, [](O o) { EgeszPred(o.sa, o.so1); },
         [](O o) { mpz_sub_ui(o.zo1, o.za, 1); }, [](O o) { o.co1 = o.ca - 1; }, signed1);
-    add("EgeszEqual -" + d + " -" + d, C, negatives,
+    add("EgeszEqual -" + d + " -" + d + ", equal", C, same_negatives,
         [](O o) { o.o1[0] = EgeszEqual(o.sa, o.sb); },
         [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) == 0; }, [](O o) { o.o1[2] = o.ca == o.cb; },
         flag);
