@@ -23,17 +23,18 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
   return operator new(size);
 }
-void operator delete(void* p) noexcept {
+// Not inlined: GCC would take the free after an inlined new for a mismatch.
+[[gnu::noinline]] void operator delete(void* p) noexcept {
   std::free(p);
 }
 void operator delete[](void* p) noexcept {
-  std::free(p);
+  operator delete(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
+  operator delete(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
+  operator delete(p);
 }
 
 extern "C" {

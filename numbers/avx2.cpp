@@ -146,8 +146,9 @@ namespace {
 // the cells above copied.
 NAGYSZAM_TARGET inline void Step(const std::uint8_t* x, std::uint8_t* y, int k, __m256i fill,
                                  __m256i step) noexcept {
-  const __m256i index = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
-                                         17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+  const __m256i index =
+      _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                       22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
   for (int v = 0; v < kVectors; ++v) {
     // k relative to this vector, kept within -1..32 so that it fits a byte.
     const auto at = static_cast<char>(std::clamp(k - 32 * v, -1, 32));
@@ -199,9 +200,9 @@ NAGYSZAM_TARGET void Avx2::ToLimbs(const std::uint8_t* cells, int n, std::uint32
     const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells + 8 * i));
     const __m256i pairs = _mm256_maddubs_epi16(w, one_ten);
     const __m256i quads = _mm256_madd_epi16(pairs, one_hundred);
-    const __m256i whole = _mm256_add_epi64(
-        _mm256_and_si256(quads, low_halves),
-        _mm256_mul_epu32(_mm256_srli_epi64(quads, 32), ten_thousand));
+    const __m256i whole =
+        _mm256_add_epi64(_mm256_and_si256(quads, low_halves),
+                         _mm256_mul_epu32(_mm256_srli_epi64(quads, 32), ten_thousand));
     const __m128i four = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(whole, gather));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_min_epu32(four, largest));
   }
@@ -225,8 +226,8 @@ NAGYSZAM_TARGET void Avx2::FromLimbs(const std::uint32_t* limbs, int n, std::uin
     if (i < n) {
       // The last group reads only limbs below n; the others come in as zero.
       const __m128i take = _mm_cmpgt_epi32(_mm_set1_epi32(n - i), _mm_setr_epi32(0, 1, 2, 3));
-      const __m256i v = _mm256_cvtepu32_epi64(
-          _mm_maskload_epi32(reinterpret_cast<const int*>(limbs + i), take));
+      const __m256i v =
+          _mm256_cvtepu32_epi64(_mm_maskload_epi32(reinterpret_cast<const int*>(limbs + i), take));
       const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
       const __m256i low4 = _mm256_sub_epi64(v, _mm256_mul_epu32(high4, ten_thousand));
       const __m256i quads = _mm256_or_si256(low4, _mm256_slli_epi64(high4, 32));

@@ -137,7 +137,8 @@ constexpr std::uint64_t Divide(std::uint64_t n, const Divisor& by, std::uint64_t
 
 constexpr bool DivisionExact(std::uint64_t d) noexcept {
   const Divisor by = MakeDivisor(d);
-  for (const std::uint64_t n : {std::uint64_t{0}, d - 1, d, d * kBase - 1, d * (kBase - 1) + d / 2}) {
+  for (const std::uint64_t n :
+       {std::uint64_t{0}, d - 1, d, d * kBase - 1, d * (kBase - 1) + d / 2}) {
     std::uint64_t rest = 0;
     if (Divide(n, by, rest) != n / d || rest != n % d) return false;
   }

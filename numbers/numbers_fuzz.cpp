@@ -32,9 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const bool preset = flags & 1;
   for (const std::string& failure :
-       {testing::CheckNonNegative(x[0], x[1], preset), testing::CheckNonNegative(x[1], x[0], preset),
-        testing::CheckSigned(s[0], s[1], preset), testing::CheckSigned(s[1], s[0], preset),
-        testing::CheckSigned(s[0], s[0], preset)}) {
+       {testing::CheckNonNegative(x[0], x[1], preset),
+        testing::CheckNonNegative(x[1], x[0], preset), testing::CheckSigned(s[0], s[1], preset),
+        testing::CheckSigned(s[1], s[0], preset), testing::CheckSigned(s[0], s[0], preset)}) {
     if (!raw && !failure.empty()) {
       std::fprintf(stderr, "numbers fuzz: %s\n", failure.c_str());
       __builtin_trap();

@@ -86,7 +86,8 @@ bool Portable::StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept {
 
 template <>
 void Portable::ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept {
-  for (int i = 0; i < n; ++i) out[i] = std::min(limbs::WordToLimb(Load(cells, i)), limbs::kBase - 1);
+  for (int i = 0; i < n; ++i)
+    out[i] = std::min(limbs::WordToLimb(Load(cells, i)), limbs::kBase - 1);
 }
 
 template <>

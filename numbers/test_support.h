@@ -50,7 +50,8 @@ inline std::string Text(const NemNegEgesz& x) {
   std::string out;
   for (int i = MaxIndex; i >= 0; --i) {
     if (out.empty() && x[i] == 0 && i > 0) continue;
-    out += x[i] <= 9 ? std::string(1, static_cast<char>('0' + x[i])) : "<" + std::to_string(x[i]) + ">";
+    out += x[i] <= 9 ? std::string(1, static_cast<char>('0' + x[i]))
+                     : "<" + std::to_string(x[i]) + ">";
   }
   return out;
 }
@@ -71,8 +72,12 @@ inline bool Same(const NemNegEgesz& a, const NemNegEgesz& b) {
 struct PortableKernels {
 #if NAGYSZAM_AVX2
   bool was = kernels::use_avx2;
-  PortableKernels() { kernels::use_avx2 = false; }
-  ~PortableKernels() { kernels::use_avx2 = was; }
+  PortableKernels() {
+    kernels::use_avx2 = false;
+  }
+  ~PortableKernels() {
+    kernels::use_avx2 = was;
+  }
 #endif
 };
 
@@ -204,11 +209,10 @@ void CheckDivision(Report& report, const char* name, Op op, const T& a, const T&
     T objects[4] = {a, b, stale, stale};
     Hiba = preset;
     op(objects[0], objects[1], objects[qi], objects[ri]);
-    if ((qi != ri && !Same(objects[qi], q)) || !Same(objects[ri], r) ||
-        Hiba != (preset || hiba)) {
-      report.Fail(std::string(name) + " of " + Text(a) + " and " + Text(b) + " into " +
-                  "abss"[qi] + "abss"[ri] + ": " + Text(objects[qi]) + " r " +
-                  Text(objects[ri]) + " Hiba " + std::to_string(Hiba));
+    if ((qi != ri && !Same(objects[qi], q)) || !Same(objects[ri], r) || Hiba != (preset || hiba)) {
+      report.Fail(std::string(name) + " of " + Text(a) + " and " + Text(b) + " into " + "abss"[qi] +
+                  "abss"[ri] + ": " + Text(objects[qi]) + " r " + Text(objects[ri]) + " Hiba " +
+                  std::to_string(Hiba));
     }
   }
 }

@@ -24,7 +24,8 @@ namespace {
 
 using namespace nagyszam;
 namespace mp = boost::multiprecision;
-using BoostU = mp::number<mp::cpp_int_backend<851, 851, mp::unsigned_magnitude, mp::unchecked, void>>;
+using BoostU =
+    mp::number<mp::cpp_int_backend<851, 851, mp::unsigned_magnitude, mp::unchecked, void>>;
 using BoostS = mp::number<mp::cpp_int_backend<851, 851, mp::signed_magnitude, mp::unchecked, void>>;
 
 // Makes the compiler assume any memory may have changed: nothing is hoisted
@@ -133,7 +134,7 @@ std::vector<Case> Cases() {
     const int m = n == 256 ? 64 : n;  // the product of two must fit
     auto* product = new Operands(Digits(n == 256 ? 192 : n), Digits(m));
     auto* quotient = new Operands(Digits(n), Digits(n / 2));
-    auto* signed_sum = new Operands(big, small, false, true);  // + and -: a subtraction
+    auto* signed_sum = new Operands(big, small, false, true);       // + and -: a subtraction
     auto* signed_diff = new Operands(sum->a, sum->b, true, false);  // - minus +: an addition
     auto* signed_product = new Operands(product->a, product->b, true, false);
     auto* signed_quotient = new Operands(quotient->a, quotient->b, true, false);
@@ -141,53 +142,67 @@ std::vector<Case> Cases() {
     auto* same_negatives = new Operands(big, big, true, true);
     const std::string p = n == 256 ? "192x64" : d + "x" + d;
 
-    add("Add " + d + "+" + d, A, sum, [](O o) { Add(o.a, o.b, o.o1); },
+    add(
+        "Add " + d + "+" + d, A, sum, [](O o) { Add(o.a, o.b, o.o1); },
         [](O o) { mpz_add(o.zo1, o.za, o.zb); }, [](O o) { o.bo1 = o.ba + o.bb; }, out1);
-    add("Subtract " + d + "-" + d, A, diff, [](O o) { Subtract(o.a, o.b, o.o1); },
+    add(
+        "Subtract " + d + "-" + d, A, diff, [](O o) { Subtract(o.a, o.b, o.o1); },
         [](O o) { mpz_sub(o.zo1, o.za, o.zb); }, [](O o) { o.bo1 = o.ba - o.bb; }, out1);
-    add("Multiply " + p, A, product, [](O o) { Multiply(o.a, o.b, o.o1); },
+    add(
+        "Multiply " + p, A, product, [](O o) { Multiply(o.a, o.b, o.o1); },
         [](O o) { mpz_mul(o.zo1, o.za, o.zb); }, [](O o) { o.bo1 = o.ba * o.bb; }, out1);
-    add("DivMod " + d + "/" + std::to_string(n / 2), A, quotient,
+    add(
+        "DivMod " + d + "/" + std::to_string(n / 2), A, quotient,
         [](O o) { DivMod(o.a, o.b, o.o1, o.o2); },
         [](O o) { mpz_tdiv_qr(o.zo1, o.zo2, o.za, o.zb); },
         [](O o) { mp::divide_qr(o.ba, o.bb, o.bo1, o.bo2); }, both);
-    add("Succ " + d, A, diff, [](O o) { Succ(o.a, o.o1); },
-        [](O o) { mpz_add_ui(o.zo1, o.za, 1); }, [](O o) { o.bo1 = o.ba + 1u; }, out1);
-    add("Pred " + d, A, diff, [](O o) { Pred(o.a, o.o1); },
-        [](O o) { mpz_sub_ui(o.zo1, o.za, 1); }, [](O o) { o.bo1 = o.ba - 1u; }, out1);
-    add("Equal " + d + ", equal", C, same,
-        [](O o) { o.o1[0] = Equal(o.a, o.b); }, [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) == 0; },
-        [](O o) { o.o1[2] = o.ba == o.bb; }, flag);
-    add("Greater " + d + ", units differ", C, close,
-        [](O o) { o.o1[0] = Greater(o.a, o.b); }, [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) > 0; },
-        [](O o) { o.o1[2] = o.ba > o.bb; }, flag);
-    add("EgeszAdd +" + d + " + -" + d, A, signed_sum, [](O o) { EgeszAdd(o.sa, o.sb, o.so1); },
+    add(
+        "Succ " + d, A, diff, [](O o) { Succ(o.a, o.o1); }, [](O o) { mpz_add_ui(o.zo1, o.za, 1); },
+        [](O o) { o.bo1 = o.ba + 1u; }, out1);
+    add(
+        "Pred " + d, A, diff, [](O o) { Pred(o.a, o.o1); }, [](O o) { mpz_sub_ui(o.zo1, o.za, 1); },
+        [](O o) { o.bo1 = o.ba - 1u; }, out1);
+    add(
+        "Equal " + d + ", equal", C, same, [](O o) { o.o1[0] = Equal(o.a, o.b); },
+        [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) == 0; }, [](O o) { o.o1[2] = o.ba == o.bb; }, flag);
+    add(
+        "Greater " + d + ", units differ", C, close, [](O o) { o.o1[0] = Greater(o.a, o.b); },
+        [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) > 0; }, [](O o) { o.o1[2] = o.ba > o.bb; }, flag);
+    add(
+        "EgeszAdd +" + d + " + -" + d, A, signed_sum, [](O o) { EgeszAdd(o.sa, o.sb, o.so1); },
         [](O o) { mpz_add(o.zo1, o.za, o.zb); }, [](O o) { o.co1 = o.ca + o.cb; }, signed1);
-    add("EgeszSubtract -" + d + " - +" + d, A, signed_diff,
+    add(
+        "EgeszSubtract -" + d + " - +" + d, A, signed_diff,
         [](O o) { EgeszSubtract(o.sa, o.sb, o.so1); }, [](O o) { mpz_sub(o.zo1, o.za, o.zb); },
         [](O o) { o.co1 = o.ca - o.cb; }, signed1);
-    add("EgeszMultiply -" + p, A, signed_product, [](O o) { EgeszMultiply(o.sa, o.sb, o.so1); },
+    add(
+        "EgeszMultiply -" + p, A, signed_product, [](O o) { EgeszMultiply(o.sa, o.sb, o.so1); },
         [](O o) { mpz_mul(o.zo1, o.za, o.zb); }, [](O o) { o.co1 = o.ca * o.cb; }, signed1);
-    add("EgeszDivMod -" + d + "/+" + std::to_string(n / 2), A, signed_quotient,
+    add(
+        "EgeszDivMod -" + d + "/+" + std::to_string(n / 2), A, signed_quotient,
         [](O o) { EgeszDivMod(o.sa, o.sb, o.so1, o.so2); },
         [](O o) { mpz_tdiv_qr(o.zo1, o.zo2, o.za, o.zb); },
         [](O o) { mp::divide_qr(o.ca, o.cb, o.co1, o.co2); }, signed2);
-    add("EgeszSucc -" + d, A, negatives, [](O o) { EgeszSucc(o.sa, o.so1); },
+    add(
+        "EgeszSucc -" + d, A, negatives, [](O o) { EgeszSucc(o.sa, o.so1); },
         [](O o) { mpz_add_ui(o.zo1, o.za, 1); }, [](O o) { o.co1 = o.ca + 1; }, signed1);
-    add("EgeszPred -" + d, A, negatives, [](O o) { EgeszPred(o.sa, o.so1); },
+    add(
+        "EgeszPred -" + d, A, negatives, [](O o) { EgeszPred(o.sa, o.so1); },
         [](O o) { mpz_sub_ui(o.zo1, o.za, 1); }, [](O o) { o.co1 = o.ca - 1; }, signed1);
-    add("EgeszEqual -" + d + " -" + d + ", equal", C, same_negatives,
+    add(
+        "EgeszEqual -" + d + " -" + d + ", equal", C, same_negatives,
         [](O o) { o.o1[0] = EgeszEqual(o.sa, o.sb); },
-        [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) == 0; }, [](O o) { o.o1[2] = o.ca == o.cb; },
-        flag);
-    add("EgeszGreater -" + d + " -" + d, C, negatives,
+        [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) == 0; }, [](O o) { o.o1[2] = o.ca == o.cb; }, flag);
+    add(
+        "EgeszGreater -" + d + " -" + d, C, negatives,
         [](O o) { o.o1[0] = EgeszGreater(o.sa, o.sb); },
         [](O o) { o.o1[1] = mpz_cmp(o.za, o.zb) > 0; }, [](O o) { o.o1[2] = o.ca > o.cb; }, flag);
   }
   // The shapes the issue measured besides the ladder above.
   for (const auto& [na, nb] : {std::pair{40, 20}, {256, 1}, {256, 255}}) {
     auto* in = new Operands(Digits(na), Digits(nb));
-    add("DivMod " + std::to_string(na) + "/" + std::to_string(nb), A, in,
+    add(
+        "DivMod " + std::to_string(na) + "/" + std::to_string(nb), A, in,
         [](O o) { DivMod(o.a, o.b, o.o1, o.o2); },
         [](O o) { mpz_tdiv_qr(o.zo1, o.zo2, o.za, o.zb); },
         [](O o) { mp::divide_qr(o.ba, o.bb, o.bo1, o.bo2); }, both);
@@ -195,9 +210,9 @@ std::vector<Case> Cases() {
   // A product past 256 digits follows the pass rules, a job neither peer
   // does: it only has to stay bounded.
   auto* overflow = new Operands(Digits(256), Digits(256));
-  add("Multiply 256x256, overflows", Target::Bound, overflow,
-      [](O o) { Multiply(o.a, o.b, o.o1); }, [](O o) { mpz_mul(o.zo1, o.za, o.zb); },
-      [](O o) { o.bo1 = o.ba * o.bb; }, flag);
+  add(
+      "Multiply 256x256, overflows", Target::Bound, overflow, [](O o) { Multiply(o.a, o.b, o.o1); },
+      [](O o) { mpz_mul(o.zo1, o.za, o.zb); }, [](O o) { o.bo1 = o.ba * o.bb; }, flag);
   return cases;
 }
 
