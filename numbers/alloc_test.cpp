@@ -24,25 +24,26 @@ void* operator new[](std::size_t size) {
   return operator new(size);
 }
 // Not inlined: GCC would take the free after an inlined new for a mismatch.
-[[gnu::noinline]] void operator delete(void* p) noexcept {
+[[gnu::noinline]] void Release(void* p) noexcept {
   std::free(p);
 }
+void operator delete(void* p) noexcept {
+  Release(p);
+}
 void operator delete[](void* p) noexcept {
-  operator delete(p);
+  Release(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
-  operator delete(p);
+  Release(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
-  operator delete(p);
+  Release(p);
 }
 
 extern "C" {
 void* __real_malloc(std::size_t);
 void* __real_calloc(std::size_t, std::size_t);
 void* __real_realloc(void*, std::size_t);
-void* __real_aligned_alloc(std::size_t, std::size_t);
-int __real_posix_memalign(void**, std::size_t, std::size_t);
 void* __wrap_malloc(std::size_t size) {
   return ++allocations, __real_malloc(size);
 }
@@ -51,12 +52,6 @@ void* __wrap_calloc(std::size_t n, std::size_t size) {
 }
 void* __wrap_realloc(void* p, std::size_t size) {
   return ++allocations, __real_realloc(p, size);
-}
-void* __wrap_aligned_alloc(std::size_t alignment, std::size_t size) {
-  return ++allocations, __real_aligned_alloc(alignment, size);
-}
-int __wrap_posix_memalign(void** p, std::size_t alignment, std::size_t size) {
-  return ++allocations, __real_posix_memalign(p, alignment, size);
 }
 }
 

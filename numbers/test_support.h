@@ -149,13 +149,10 @@ inline void ModelMultiply(const NemNegEgesz& a, const NemNegEgesz& b, Z& p, bool
   }
 }
 
-// Collects the first difference between the library and the model.
-struct Report {
-  std::string first;
-  void Fail(const std::string& what) {
-    if (first.empty()) first = what;
-  }
-};
+// Keeps the first difference between the library and the model.
+inline void Fail(std::string& first, const std::string& what) {
+  if (first.empty()) first = what;
+}
 
 // The expected output of one call: a value, or the output left as it was.
 template <class T>
@@ -167,7 +164,7 @@ struct Want {
 
 // op(x, out), on a separate output holding old digits and in place.
 template <class T, class Op>
-void CheckUnary(Report& report, const char* name, Op op, const T& x, const Want<T>& want,
+void CheckUnary(std::string& report, const char* name, Op op, const T& x, const Want<T>& want,
                 bool preset, const T& stale) {
   for (const bool in_place : {false, true}) {
     T out = in_place ? x : stale;
@@ -175,15 +172,15 @@ void CheckUnary(Report& report, const char* name, Op op, const T& x, const Want<
     Hiba = preset;
     op(in_place ? out : x, out);
     if (!Same(out, want.untouched ? before : want.value) || Hiba != (preset || want.hiba)) {
-      report.Fail(std::string(name) + (in_place ? " in place" : "") + " of " + Text(x) + ": " +
-                  Text(out) + " Hiba " + std::to_string(Hiba));
+      Fail(report, std::string(name) + (in_place ? " in place" : "") + " of " + Text(x) + ": " +
+                       Text(out) + " Hiba " + std::to_string(Hiba));
     }
   }
 }
 
 // op(a, b, out) into a separate output, into a, into b, and (a, a, a).
 template <class T, class Op>
-void CheckBinary(Report& report, const char* name, Op op, const T& a, const T& b,
+void CheckBinary(std::string& report, const char* name, Op op, const T& a, const T& b,
                  const Want<T>& want, bool preset, const T& stale) {
   for (int into = 0; into < (Same(a, b) ? 4 : 3); ++into) {
     T x = a, y = b, out = stale;
@@ -192,8 +189,8 @@ void CheckBinary(Report& report, const char* name, Op op, const T& a, const T& b
     Hiba = preset;
     op(x, into == 3 ? x : y, target);
     if (!Same(target, want.untouched ? before : want.value) || Hiba != (preset || want.hiba)) {
-      report.Fail(std::string(name) + " of " + Text(a) + " and " + Text(b) + " into " +
-                  "sab!"[into] + ": " + Text(target) + " Hiba " + std::to_string(Hiba));
+      Fail(report, std::string(name) + " of " + Text(a) + " and " + Text(b) + " into " +
+                       "sab!"[into] + ": " + Text(target) + " Hiba " + std::to_string(Hiba));
     }
   }
 }
@@ -201,7 +198,7 @@ void CheckBinary(Report& report, const char* name, Op op, const T& a, const T& b
 // op(a, b, q, r) for every way of placing q and r on a, b and two separate
 // objects; when q and r are one object it holds r.
 template <class T, class Op>
-void CheckDivision(Report& report, const char* name, Op op, const T& a, const T& b, const T& q,
+void CheckDivision(std::string& report, const char* name, Op op, const T& a, const T& b, const T& q,
                    const T& r, bool hiba, bool preset, const T& stale) {
   static constexpr int kPlaces[][2] = {{2, 3}, {0, 3}, {1, 3}, {2, 0}, {2, 1},
                                        {0, 1}, {1, 0}, {2, 2}, {0, 0}};
@@ -210,21 +207,21 @@ void CheckDivision(Report& report, const char* name, Op op, const T& a, const T&
     Hiba = preset;
     op(objects[0], objects[1], objects[qi], objects[ri]);
     if ((qi != ri && !Same(objects[qi], q)) || !Same(objects[ri], r) || Hiba != (preset || hiba)) {
-      report.Fail(std::string(name) + " of " + Text(a) + " and " + Text(b) + " into " + "abss"[qi] +
-                  "abss"[ri] + ": " + Text(objects[qi]) + " r " + Text(objects[ri]) + " Hiba " +
-                  std::to_string(Hiba));
+      Fail(report, std::string(name) + " of " + Text(a) + " and " + Text(b) + " into " +
+                       "abss"[qi] + "abss"[ri] + ": " + Text(objects[qi]) + " r " +
+                       Text(objects[ri]) + " Hiba " + std::to_string(Hiba));
     }
   }
 }
 
 // Every non-negative operation on a and b; "" when all match the model.
 inline std::string CheckNonNegative(const NemNegEgesz& a, const NemNegEgesz& b, bool preset) {
-  Report report;
+  std::string report;
   const NemNegEgesz stale = Num("9876543210 e100 1x50");
   const Z za(a), zb(b);
   const int cmp = mpz_cmp(za, zb);
-  if (TopIndex(a) != static_cast<int>(Text(a).size()) - 1) report.Fail("TopIndex of " + Text(a));
-  if (Equal(a, b) != (cmp == 0) || Greater(a, b) != (cmp > 0)) report.Fail("Equal or Greater");
+  if (TopIndex(a) != static_cast<int>(Text(a).size()) - 1) Fail(report, "TopIndex of " + Text(a));
+  if (Equal(a, b) != (cmp == 0) || Greater(a, b) != (cmp > 0)) Fail(report, "Equal or Greater");
   Z v, w;
   bool wrapped = false;
   mpz_add_ui(v, za, 1);
@@ -249,17 +246,17 @@ inline std::string CheckNonNegative(const NemNegEgesz& a, const NemNegEgesz& b, 
   if (!by_zero) mpz_tdiv_qr(v, w, za, zb);
   CheckDivision(report, "DivMod", DivMod, a, b, by_zero ? Nulla : Cells(v, wrapped),
                 by_zero ? Nulla : Cells(w, wrapped), by_zero, preset, stale);
-  return report.first;
+  return report;
 }
 
 // Every signed operation on a and b; "" when all match the model.
 inline std::string CheckSigned(const Egesz& a, const Egesz& b, bool preset) {
-  Report report;
+  std::string report;
   const Egesz stale = Signed("-9876543210 e100 1x50");
   const Z za(a), zb(b);
   const int cmp = mpz_cmp(za, zb);
   if (EgeszEqual(a, b) != (cmp == 0) || EgeszGreater(a, b) != (cmp > 0)) {
-    report.Fail("EgeszEqual or EgeszGreater of " + Text(a) + " and " + Text(b));
+    Fail(report, "EgeszEqual or EgeszGreater of " + Text(a) + " and " + Text(b));
   }
   Z v, w;
   bool wrapped = false;
@@ -267,7 +264,7 @@ inline std::string CheckSigned(const Egesz& a, const Egesz& b, bool preset) {
   const Egesz positive = Record(v, wrapped);
   Egesz out = stale;
   ToEgesz(a.Magnitude, out);
-  if (!Same(out, positive)) report.Fail("ToEgesz of " + Text(a));
+  if (!Same(out, positive)) Fail(report, "ToEgesz of " + Text(a));
   for (const int step : {1, -1}) {
     wrapped = false;
     if (step > 0) mpz_add_ui(v, za, 1);
@@ -304,7 +301,7 @@ inline std::string CheckSigned(const Egesz& a, const Egesz& b, bool preset) {
     if (mpz_cmpabs(za, zb) < 0) r = a;
   }
   CheckDivision(report, "EgeszDivMod", EgeszDivMod, a, b, q, r, by_zero, preset, stale);
-  return report.first;
+  return report;
 }
 
 }  // namespace nagyszam::testing
