@@ -1,7 +1,6 @@
-// Digit cells eight at a time. Cell 8w + k is byte k of word w, so on a
-// little-endian machine a word compares like its eight digits, and a byte
-// carry or borrow of a 64-bit add or subtract moves like a decimal one.
-// Internal to the library.
+// The kernels every operation is built from, in two sets with one interface:
+// Portable (plain C++, eight cells to a 64-bit word) and Avx2 (32 cells to a
+// vector, x86-64 only), picked at run time. Internal to the library.
 #pragma once
 
 #include <bit>
@@ -10,24 +9,30 @@
 
 #include "numbers/numbers.h"
 
-namespace nagyszam::cells {
+// GCC and clang on x86-64 build the AVX2 set beside the portable one. Not on
+// Windows: MinGW-w64's GCC cannot align the stack for spilled 32-byte vectors.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+#define NAGYSZAM_AVX2 1
+#else
+#define NAGYSZAM_AVX2 0
+#endif
+
+namespace nagyszam::kernels {
 
 static_assert(std::endian::native == std::endian::little, "digit words need little-endian bytes");
 
 constexpr int kWords = (MaxIndex + 1) / 8;
-static_assert(kWords * 8 == MaxIndex + 1, "a number is a whole number of words");
-
 constexpr std::uint64_t kOnes = 0x0101010101010101;
 constexpr std::uint64_t kBias = 0xF6 * kOnes;  // 256 - 10 in every byte
 
-inline std::uint64_t Load(const NemNegEgesz& x, int w) noexcept {
+inline std::uint64_t Load(const std::uint8_t* x, int w) noexcept {
   std::uint64_t v;
-  std::memcpy(&v, x.data() + 8 * w, sizeof v);
+  std::memcpy(&v, x + 8 * w, sizeof v);
   return v;
 }
 
-inline void Store(NemNegEgesz& x, int w, std::uint64_t v) noexcept {
-  std::memcpy(x.data() + 8 * w, &v, sizeof v);
+inline void Store(std::uint8_t* x, int w, std::uint64_t v) noexcept {
+  std::memcpy(x + 8 * w, &v, sizeof v);
 }
 
 struct WordResult {
@@ -60,10 +65,55 @@ static_assert(AddWord(0x0000000000000905, 0x0000000000000005, 0).value == 0x0000
 static_assert(SubtractWord(0, 0, 1).value == 9 * kOnes && SubtractWord(0, 0, 1).carry == 1);
 static_assert(SubtractWord(0x0000000000000100, 0x0000000000000001, 0).value == 0x0000000000000009);
 
-inline bool IsZero(const NemNegEgesz& x) noexcept {
-  std::uint64_t any = 0;
-  for (int w = 0; w < kWords; ++w) any |= Load(x, w);
-  return any == 0;
+// One set of kernels: Set<false> is the portable one, Set<true> the AVX2 one
+// (defined in portable.cpp and avx2.cpp). Cells are 256 bytes; an output may
+// be an input. Only Multiply and DivMod set Hiba.
+template <bool kAvx2>
+struct Set {
+  // Cells up to the highest non-zero one: 0 for zero.
+  static int Length(const std::uint8_t* x) noexcept;
+  static bool Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept;
+  static bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
+  // s = a + b modulo 10^256; returns the carry out of cell 255.
+  static bool Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
+  // d = a - b; for a < b returns false and leaves d as it was.
+  static bool Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
+  // y = x + 1 modulo 10^256; returns the carry out of cell 255.
+  static bool StepUp(const std::uint8_t* x, std::uint8_t* y) noexcept;
+  // y = x - 1; for zero returns false and leaves y as it was.
+  static bool StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept;
+  // out = words 0..n-1 of cells as base 10^8 limbs, each at most 10^8 - 1
+  // whatever the bytes; cells and out have room for n rounded up to 4.
+  static void ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept;
+  // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), words n..m-1
+  // zero; m is a multiple of 4.
+  static void FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells, int m) noexcept;
+  // column[k] = the sum of a[i] * b[k - i] for k below na + nb - 1 (at most
+  // 32), with room for that count rounded up to 4; b[-3..-1] and
+  // b[nb..nb+2] read as zero.
+  static void Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
+                      std::uint64_t* column) noexcept;
+  static void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
+  static void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                     NemNegEgesz& r) noexcept;
+};
+
+using Portable = Set<false>;
+#if NAGYSZAM_AVX2
+using Avx2 = Set<true>;
+// Set at start-up when the CPU and the system support AVX2; the tests clear
+// it to run the portable set.
+extern bool use_avx2;
+#else
+using Avx2 = Portable;
+constexpr bool use_avx2 = false;
+#endif
+
+// f(Avx2{}) or f(Portable{}), whichever set runs.
+template <class F>
+inline decltype(auto) Run(F f) noexcept {
+  if (use_avx2) return f(Avx2{});
+  return f(Portable{});
 }
 
-}  // namespace nagyszam::cells
+}  // namespace nagyszam::kernels

@@ -1,6 +1,6 @@
 // The overflow path of Multiply: every pass as the digit-by-digit method
 // takes it, on limbs so that all 256 passes stay cheap.
-#include "numbers/multiply_passes.h"
+#include "numbers/limbs.h"
 
 namespace nagyszam {
 
@@ -8,12 +8,12 @@ namespace {
 
 using limbs::kBase;
 using limbs::kCount;
-using limbs::Limbs;
+using Row = std::array<std::uint32_t, kCount>;
 
 constexpr std::uint32_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
 
 // partial = a * digit; returns whether a carry fell off the top.
-bool ScaleByDigit(const Limbs& a, std::uint32_t digit, Limbs& partial) noexcept {
+bool ScaleByDigit(const Row& a, std::uint32_t digit, Row& partial) noexcept {
   std::uint64_t carry = 0;
   for (int i = 0; i < kCount; ++i) {
     const std::uint64_t v = std::uint64_t{a[i]} * digit + carry;
@@ -24,8 +24,9 @@ bool ScaleByDigit(const Limbs& a, std::uint32_t digit, Limbs& partial) noexcept 
 }
 
 // Index of the highest non-zero digit cell, 0 for zero.
-int TopCell(const Limbs& x) noexcept {
-  const int n = limbs::Length(x);
+int TopCell(const Row& x) noexcept {
+  int n = kCount;
+  while (n > 0 && x[n - 1] == 0) --n;
   if (n == 0) return 0;
   int digits = 1;
   while (digits < 8 && x[n - 1] >= kPowers[digits]) ++digits;
@@ -33,7 +34,7 @@ int TopCell(const Limbs& x) noexcept {
 }
 
 // x = x * 10^n, or false (x untouched) when a digit would pass cell 255.
-bool Shift(Limbs& x, int n) noexcept {
+bool Shift(Row& x, int n) noexcept {
   if (TopCell(x) + n > MaxIndex) return false;
   const int whole = n / 8;
   const std::uint32_t scale = kPowers[n % 8];
@@ -49,7 +50,7 @@ bool Shift(Limbs& x, int n) noexcept {
 }
 
 // sum = sum + x modulo 10^256; returns whether it wrapped.
-bool Accumulate(Limbs& sum, const Limbs& x) noexcept {
+bool Accumulate(Row& sum, const Row& x) noexcept {
   std::uint32_t carry = 0;
   for (int i = 0; i < kCount; ++i) {
     const std::uint32_t v = sum[i] + x[i] + carry;
@@ -61,18 +62,21 @@ bool Accumulate(Limbs& sum, const Limbs& x) noexcept {
 
 }  // namespace
 
-void MultiplyByPasses(const Limbs& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
-  Limbs sum{};
+void limbs::MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
+  Row la{};
+  kernels::Portable::ToLimbs(a.data(), kCount, la.data());
+  Row sum{};
   bool failed = false;
-  for (int i = 0; i <= TopIndex(b); ++i) {
+  // p is written only at the end, so it may be a or b.
+  for (int i = 0, top = TopIndex(b); i <= top; ++i) {
     // A zero digit's partial product is zero: it shifts and adds nothing.
     if (b[i] == 0) continue;
-    Limbs partial;
-    failed |= ScaleByDigit(a, b[i], partial);
+    Row partial;
+    failed |= ScaleByDigit(la, b[i], partial);
     failed |= !Shift(partial, i);
     failed |= Accumulate(sum, partial);
   }
-  limbs::FromLimbs(sum, p);
+  kernels::Portable::FromLimbs(sum.data(), kCount, p.data(), kCount);
   if (failed) Hiba = true;
 }
 

@@ -1,5 +1,7 @@
 #include "numbers/numbers.h"
 
+#include "numbers/cells.h"
+
 namespace nagyszam {
 
 bool Hiba = false;
@@ -13,5 +15,21 @@ bool TakeHiba() noexcept {
 void StartNumbers() noexcept {
   Hiba = false;
 }
+
+#if NAGYSZAM_AVX2
+namespace {
+
+bool CpuHasAvx2() noexcept {
+  // Also checks that the system saves the vector registers.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+
+}  // namespace
+
+// Operations run before this is set (other static initialisers) take the
+// portable kernels, which give the same results.
+bool kernels::use_avx2 = CpuHasAvx2();
+#endif
 
 }  // namespace nagyszam

@@ -1,6 +1,8 @@
 // Signed numbers: the sign is decided here, the digits by the magnitude
 // operations. A zero magnitude is zero whatever sign it carries, and every
-// zero this file produces is EgeszNulla.
+// zero this file produces is EgeszNulla. Signs and whatever else an
+// operation needs from its operands are read before any output is written,
+// so an output may be an operand.
 #include "numbers/cells.h"
 #include "numbers/numbers.h"
 
@@ -8,119 +10,120 @@ namespace nagyszam {
 
 namespace {
 
-constexpr Elojel Opposite(Elojel s) noexcept {
-  return s == Elojel::Pozitiv ? Elojel::Negativ : Elojel::Pozitiv;
+using kernels::Run;
+
+bool IsZero(const NemNegEgesz& x) noexcept {
+  return Run([&](auto k) { return k.Length(x.data()) == 0; });
 }
 
-// Keyboard entry can give "-0"; it counts as positive.
-Elojel SignOf(const Egesz& x) noexcept {
-  return cells::IsZero(x.Magnitude) ? Elojel::Pozitiv : x.Sign;
+bool Negative(const Egesz& x) noexcept {
+  return x.Sign == Elojel::Negativ;
 }
 
-// Sets Top from the magnitude in place and turns any zero into EgeszNulla.
-void Settle(Egesz& out) noexcept {
-  out.Top = static_cast<std::uint8_t>(TopIndex(out.Magnitude));
-  if (out.Top == 0 && out.Magnitude[0] == 0) out.Sign = Elojel::Pozitiv;
+// Sets Top from the magnitude and the sign, positive for zero.
+void Finish(Egesz& out, bool negative) noexcept {
+  const int length = Run([&](auto k) { return k.Length(out.Magnitude.data()); });
+  out.Top = static_cast<std::uint8_t>(length > 0 ? length - 1 : 0);
+  out.Sign = negative && length > 0 ? Elojel::Negativ : Elojel::Pozitiv;
 }
 
-// out = (sa A) - (sb B), the larger magnitude always the minuend.
-void SignedDifference(const NemNegEgesz& a, Elojel sa, const NemNegEgesz& b, Elojel sb,
-                      Egesz& out) noexcept {
-  if (sa != sb) {
+// out = (-1)^na A + (-1)^nb B: the larger magnitude is the minuend, so the
+// subtraction never fails. A negative zero operand gives what a positive
+// one does.
+void SignedSum(const NemNegEgesz& a, bool na, const NemNegEgesz& b, bool nb, Egesz& out) noexcept {
+  bool negative = na;
+  if (na == nb) {
     Add(a, b, out.Magnitude);
-    out.Sign = sa;
-  } else if (Greater(a, b)) {
-    Subtract(a, b, out.Magnitude);
-    out.Sign = sa;
-  } else {
-    Subtract(b, a, out.Magnitude);
-    out.Sign = Opposite(sa);
+  } else if (!Run([&](auto k) { return k.Subtract(a.data(), b.data(), out.Magnitude.data()); })) {
+    Run([&](auto k) { return k.Subtract(b.data(), a.data(), out.Magnitude.data()); });
+    negative = nb;
   }
-  Settle(out);
+  Finish(out, negative);
 }
 
 }  // namespace
 
 void ToEgesz(const NemNegEgesz& x, Egesz& out) noexcept {
-  out.Sign = Elojel::Pozitiv;
   out.Magnitude = x;
-  Settle(out);
+  Finish(out, false);
 }
 
 bool EgeszEqual(const Egesz& a, const Egesz& b) noexcept {
-  return SignOf(a) == SignOf(b) && Equal(a.Magnitude, b.Magnitude);
+  if (Negative(a) == Negative(b)) return Equal(a.Magnitude, b.Magnitude);
+  return IsZero(a.Magnitude) && IsZero(b.Magnitude);
 }
 
 bool EgeszGreater(const Egesz& a, const Egesz& b) noexcept {
-  const Elojel sa = SignOf(a);
-  const Elojel sb = SignOf(b);
-  if (sa != sb) return sa == Elojel::Pozitiv;
-  return sa == Elojel::Pozitiv ? Greater(a.Magnitude, b.Magnitude)
-                               : Greater(b.Magnitude, a.Magnitude);
+  if (Negative(a) == Negative(b)) {
+    return Negative(a) ? Greater(b.Magnitude, a.Magnitude) : Greater(a.Magnitude, b.Magnitude);
+  }
+  // Signs differ: the positive one is greater unless both are zero.
+  return !Negative(a) && !(IsZero(a.Magnitude) && IsZero(b.Magnitude));
 }
 
 void EgeszSucc(const Egesz& x, Egesz& out) noexcept {
-  out.Sign = SignOf(x);
-  if (out.Sign == Elojel::Pozitiv) {
+  bool negative = Negative(x);
+  if (!negative) {
     Succ(x.Magnitude, out.Magnitude);
-  } else {
-    Pred(x.Magnitude, out.Magnitude);
+  } else if (!Run([&](auto k) { return k.StepDown(x.Magnitude.data(), out.Magnitude.data()); })) {
+    // -0 + 1 = 1
+    out.Magnitude = Nulla;
+    out.Magnitude[0] = 1;
+    negative = false;
   }
-  Settle(out);
+  Finish(out, negative);
 }
 
 void EgeszPred(const Egesz& x, Egesz& out) noexcept {
-  if (cells::IsZero(x.Magnitude)) {
+  bool negative = Negative(x);
+  if (negative) {
+    Succ(x.Magnitude, out.Magnitude);
+  } else if (!Run([&](auto k) { return k.StepDown(x.Magnitude.data(), out.Magnitude.data()); })) {
+    // 0 - 1 = -1
     out.Magnitude = Nulla;
     out.Magnitude[0] = 1;
-    out.Sign = Elojel::Negativ;
-  } else if (x.Sign == Elojel::Negativ) {
-    Succ(x.Magnitude, out.Magnitude);
-    out.Sign = Elojel::Negativ;
-  } else {
-    Pred(x.Magnitude, out.Magnitude);
-    out.Sign = Elojel::Pozitiv;
+    negative = true;
   }
-  Settle(out);
+  Finish(out, negative);
 }
 
 void EgeszAdd(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
-  SignedDifference(a.Magnitude, SignOf(a), b.Magnitude, Opposite(SignOf(b)), out);
+  SignedSum(a.Magnitude, Negative(a), b.Magnitude, Negative(b), out);
 }
 
 void EgeszSubtract(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
-  SignedDifference(a.Magnitude, SignOf(a), b.Magnitude, SignOf(b), out);
+  SignedSum(a.Magnitude, Negative(a), b.Magnitude, !Negative(b), out);
 }
 
 void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
+  const bool negative = Negative(a) != Negative(b);
   Multiply(a.Magnitude, b.Magnitude, out.Magnitude);
-  out.Sign = SignOf(a) == SignOf(b) ? Elojel::Pozitiv : Elojel::Negativ;
-  Settle(out);
+  Finish(out, negative);
 }
 
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
-  if (cells::IsZero(b.Magnitude)) {
+  if (IsZero(b.Magnitude)) {
     Hiba = true;
     q = EgeszNulla;
     r = EgeszNulla;
     return;
   }
-  if (cells::IsZero(a.Magnitude)) {
+  if (IsZero(a.Magnitude)) {
     q = EgeszNulla;
     r = EgeszNulla;
     return;
   }
   if (Greater(b.Magnitude, a.Magnitude)) {
-    // The remainder is the dividend itself, written form (Top) included.
+    // The remainder is the dividend as it was written, Top included.
+    const Egesz dividend = a;
     q = EgeszNulla;
-    r = a;
+    r = dividend;
     return;
   }
+  const bool na = Negative(a), nb = Negative(b);
   DivMod(a.Magnitude, b.Magnitude, q.Magnitude, r.Magnitude);
-  q.Sign = a.Sign == b.Sign ? Elojel::Pozitiv : Elojel::Negativ;
-  r.Sign = a.Sign;
-  Settle(q);
-  Settle(r);
+  Finish(q, na != nb);
+  Finish(r, na);
 }
 
 }  // namespace nagyszam

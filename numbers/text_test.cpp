@@ -3,6 +3,8 @@
 // outside the library's rules is refused with the output left alone.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
 #include <string>
 
 #include "numbers/numbers.h"
@@ -11,51 +13,42 @@
 namespace nagyszam {
 namespace {
 
-std::string GmpText(const char* text) {
-  mpz_t v;
-  EXPECT_EQ(mpz_init_set_str(v, text, 10), 0) << text;
+// GMP's reading of the text, and its own writing of that value.
+std::string GmpText(const std::string& text, NemNegEgesz& cells) {
+  testing::Z v;
+  EXPECT_EQ(mpz_set_str(v, text.c_str(), 10), 0) << text;
+  bool wrapped = false;
+  cells = testing::Cells(v, wrapped);
   char out[300];
-  mpz_get_str(out, 10, v);
-  mpz_clear(v);
-  return out;
-}
-
-NemNegEgesz GmpCells(const std::string& digits) {
-  mpz_t v;
-  mpz_init_set_str(v, digits.c_str(), 10);
-  const NemNegEgesz x = testing::FromMpz(v);
-  mpz_clear(v);
-  return x;
+  return mpz_get_str(out, 10, v);
 }
 
 TEST(Text, ReadsAndWritesWhatGmpDoes) {
-  const std::uint64_t seed = testing::Seed();
+  constexpr std::uint64_t seed = 20261207;
   std::printf("seed %llu\n", static_cast<unsigned long long>(seed));
-  testing::Operands source(seed);
+  std::mt19937_64 random(seed);
   for (int i = 0; i < 2000; ++i) {
-    // Up to 256 digits, leading zeros included, under every sign prefix.
-    const int length = source.Uniform(1, 256);
-    std::string digits(length, '0');
-    for (char& c : digits) c = static_cast<char>('0' + source.Uniform(0, 9) * (i % 5 != 0));
-    if (i % 3 == 0) digits.back() = '9';
+    // Up to 256 digits, leading zeros included (all of them every fifth
+    // time), under every sign prefix.
+    std::string digits(1 + random() % 256, '0');
+    for (char& c : digits) c = static_cast<char>('0' + random() % 10 * (i % 5 != 0));
     for (const std::string sign : {"", "+", "-"}) {
       const std::string text = sign + digits;
-      Egesz parsed = EgeszNulla;
-      parsed.Top = 77;
+      NemNegEgesz cells;
+      const std::string expected = GmpText(sign == "+" ? digits : text, cells);
+      Egesz parsed{77, Elojel::Negativ, Nulla};
       ParseEgesz(text, parsed);
       ASSERT_FALSE(TakeHiba()) << text;
-      const std::string expected = GmpText((sign == "+" ? digits : text).c_str());
-      ASSERT_EQ(parsed.Magnitude, GmpCells(digits)) << text;
-      EXPECT_EQ(parsed.Top, TopIndex(parsed.Magnitude)) << text;
+      ASSERT_EQ(parsed.Magnitude, cells) << text;
+      EXPECT_EQ(parsed.Top, TopIndex(cells)) << text;
       EXPECT_EQ(parsed.Sign, expected[0] == '-' ? Elojel::Negativ : Elojel::Pozitiv) << text;
       char out[MaxEgeszText];
-      const std::size_t n = FormatEgesz(parsed, out);
-      ASSERT_EQ(std::string(out, n), expected) << text;
+      ASSERT_EQ(std::string(out, FormatEgesz(parsed, out)), expected) << text;
       if (sign.empty()) {
         NemNegEgesz x;
         ParseNemNegEgesz(text, x);
         ASSERT_FALSE(TakeHiba());
-        ASSERT_EQ(x, parsed.Magnitude) << text;
+        ASSERT_EQ(x, cells) << text;
         EXPECT_EQ(std::string(out, FormatNemNegEgesz(x, out)), expected);
       }
     }
@@ -89,7 +82,7 @@ TEST(Text, RefusedTextLeavesTheOutputAlone) {
       {"+0" + longest, false, false},
   };
   for (const auto& c : cases) {
-    const NemNegEgesz before = GmpCells("4242");
+    const NemNegEgesz before = testing::Num("4242");
     NemNegEgesz x = before;
     ParseNemNegEgesz(c.Text, x);
     EXPECT_EQ(TakeHiba(), !c.NemNeg) << '"' << c.Text << '"';

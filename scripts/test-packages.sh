@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libgmp-dev libvterm-dev
-  tmux valgrind wine g++-mingw-w64-x86-64 libbenchmark-dev libboost-dev)
+  tmux valgrind wine g++-mingw-w64-x86-64 libboost-dev)
 if [[ "${1:-}" == --fuzz ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi

@@ -1,0 +1,169 @@
+// Operands at the carry, borrow, limb and 256-digit boundaries, checked
+// against GMP; the results the library documents, written down by
+// hand so that the overflow model itself is checked; the error flag.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "numbers/test_support.h"
+
+namespace nagyszam {
+namespace {
+
+using testing::Num;
+using testing::Signed;
+using testing::Text;
+
+TEST(Edges, BoundaryOperandsMatchGmp) {
+  // Pairs of operands, one after the other.
+  static constexpr const char* kPairs[] = {
+      "9x256",   "1",           "9x256",       "9x256",    "5 e254", "5 e254",   "5 e255",
+      "5 e255",  "1 e255",      "1",           "9x128",    "1",      "1 e128",   "9x128",
+      "9x8",     "1",           "1 e8",        "1",        "9x16",   "9x16",     "0",
+      "0",       "0",           "5",           "1 e200",   "1 e55",  "1 e200",   "1 e56",
+      "2",       "5 e255",      "6",           "19 e254",  "9x256",  "9",        "9x256",
+      "1 e128",  "9x256",       "3x255",       "1 e255",   "9x255",  "35 e23",   "5 e15 9x8",
+      "35 e247", "5 e15 9x232", "99999999 e8", "1 e8",     "1 e16",  "99999999", "9x200",
+      "9x56",    "5 e201",      "5 e200 1",    "3 e100 0", "1"};
+  for (const bool portable : {false, true}) {
+    std::optional<testing::PortableKernels> kernels;
+    if (portable) kernels.emplace();
+    for (std::size_t i = 0; i < std::size(kPairs); i += 2) {
+      const char *x = kPairs[i], *y = kPairs[i + 1];
+      for (const bool preset : {false, true}) {
+        EXPECT_EQ(testing::CheckNonNegative(Num(x), Num(y), preset), "");
+        EXPECT_EQ(testing::CheckNonNegative(Num(y), Num(x), preset), "");
+        for (const char* signs : {"++", "+-", "-+", "--"}) {
+          const Egesz a = Signed(std::string(1, signs[0]) + x);
+          const Egesz b = Signed(std::string(1, signs[1]) + y);
+          EXPECT_EQ(testing::CheckSigned(a, b, preset), "");
+        }
+      }
+    }
+  }
+}
+
+// One call by name on numbers in notation; its result as text and Hiba.
+struct Row {
+  const char* op;
+  const char* a;
+  const char* b;
+  const char* want;
+  bool hiba;
+};
+
+std::string Result(const Row& row) {
+  if (row.a[0] == '+' || row.a[0] == '-') {
+    const Egesz a = Signed(row.a), b = Signed(*row.b != 0 ? row.b : "+0");
+    Egesz out = Signed("-777"), r = Signed("-777");
+    const std::string op = row.op;
+    if (op == "EgeszSucc") EgeszSucc(a, out);
+    if (op == "EgeszPred") EgeszPred(a, out);
+    if (op == "EgeszAdd") EgeszAdd(a, b, out);
+    if (op == "EgeszSubtract") EgeszSubtract(a, b, out);
+    if (op == "EgeszMultiply") EgeszMultiply(a, b, out);
+    if (op == "EgeszDivMod") EgeszDivMod(a, b, out, r);
+    if (op == "EgeszEqual") return EgeszEqual(a, b) ? "true" : "false";
+    if (op == "EgeszGreater") return EgeszGreater(a, b) ? "true" : "false";
+    return Text(out) + (op == "EgeszDivMod" ? " r " + Text(r) : "");
+  }
+  const NemNegEgesz a = Num(row.a), b = Num(row.b);
+  NemNegEgesz out = Num("777"), r = Num("777");
+  const std::string op = row.op;
+  if (op == "Add") Add(a, b, out);
+  if (op == "Subtract") Subtract(a, b, out);
+  if (op == "Multiply") Multiply(a, b, out);
+  if (op == "Succ") Succ(a, out);
+  if (op == "Pred") Pred(a, out);
+  if (op == "DivMod") DivMod(a, b, out, r);
+  return Text(out) + (op == "DivMod" ? " r " + Text(r) : "");
+}
+
+// A row's expected result in the same text: parts in notation, " r " between.
+std::string Expected(const std::string& want) {
+  if (want == "true" || want == "false") return want;
+  const std::size_t r = want.find(" r ");
+  const std::string part = want.substr(0, r);
+  const std::string text = part[0] == '+' || part[0] == '-' ? Text(Signed(part)) : Text(Num(part));
+  return r == std::string::npos ? text : text + " r " + Expected(want.substr(r + 3));
+}
+
+TEST(Edges, TheDocumentedResults) {
+  static constexpr Row kRows[] = {
+      {"Add", "9x256", "1", "0", true},
+      {"Add", "9x256", "9x256", "9x255 8", true},
+      {"Add", "5 e254", "5 e254", "1 e255", false},
+      {"Succ", "9x256", "", "0", true},
+      {"Pred", "0", "", "777", true},
+      {"Subtract", "3", "5", "777", true},
+      {"Subtract", "5", "5", "0", false},
+      // the shift of pass 56 is refused, so 10^200 is added unshifted
+      {"Multiply", "1 e200", "1 e56", "1 e200", true},
+      {"Multiply", "2", "5 e255", "10", true},        // 10 cannot move to cell 255
+      {"Multiply", "6", "19 e254", "14 e254", true},  // the last Add wraps
+      {"Multiply", "5 e255", "2", "0", true},         // the final carry is dropped
+      {"Multiply", "9x256", "9", "9x255 1", true},
+      {"Multiply", "9x256", "9x256", "9x252 7696", true},
+      {"Multiply", "1 e200", "1 e55", "1 e255", false},
+      {"DivMod", "7", "0", "0 r 0", true},
+      {"DivMod", "5", "17", "0 r 5", false},
+      {"DivMod", "9x256", "1 e128", "9x128 r 9x128", false},
+      {"DivMod", "35 e23", "5 e15 9x8", "6 r 4999999999999994 e7 6", false},
+      {"EgeszSucc", "-0", "", "+1", false},
+      {"EgeszSucc", "+9x256", "", "+0", true},
+      {"EgeszPred", "-0", "", "-1", false},
+      {"EgeszPred", "+1", "", "+0", false},
+      {"EgeszPred", "-9x256", "", "+0", true},
+      {"EgeszAdd", "-0", "-0", "+0", false},
+      {"EgeszAdd", "-9x256", "-9x256", "-9x255 8", true},
+      {"EgeszSubtract", "-2", "-7", "+5", false},
+      {"EgeszMultiply", "-2", "+5 e255", "-10", true},
+      {"EgeszMultiply", "-5 e255", "+2", "+0", true},
+      {"EgeszMultiply", "-0", "+5", "+0", false},
+      {"EgeszDivMod", "-7", "-2", "+3 r -1", false},
+      {"EgeszDivMod", "-6", "+3", "-2 r +0", false},
+      {"EgeszDivMod", "-0", "+5", "+0 r +0", false},
+      {"EgeszDivMod", "+7", "-0", "+0 r +0", true},
+      {"EgeszEqual", "-0", "+0", "true", false},
+      {"EgeszGreater", "+0", "-0", "false", false},
+      {"EgeszGreater", "-2", "-7", "true", false},
+  };
+  for (const Row& row : kRows) {
+    Hiba = false;
+    EXPECT_EQ(Result(row), Expected(row.want)) << row.op << ' ' << row.a << ' ' << row.b;
+    EXPECT_EQ(TakeHiba(), row.hiba) << row.op << ' ' << row.a << ' ' << row.b;
+  }
+  // A smaller dividend comes back whole, leading zeros of entry included.
+  Egesz q, r;
+  EgeszDivMod(Signed("-3", 4), Signed("+7"), q, r);
+  EXPECT_EQ(Text(r), "-3 (Top 4)");
+}
+
+TEST(Edges, PosModAndSigns) {
+  // The signs' stored values are part of the interface.
+  EXPECT_EQ(static_cast<int>(Elojel::Negativ) * 10 + static_cast<int>(Elojel::Pozitiv), 1);
+  for (const auto& [a, m, want] : {std::tuple<int, int, int>{-1, 10, 9},
+                                   {-10, 10, 0},
+                                   {9, 10, 9},
+                                   {-11, 10, -1},
+                                   {-25, 10, -5},
+                                   {-32768, 10, -8},
+                                   {7, 0, 0}}) {
+    EXPECT_EQ(PosMod(static_cast<std::int16_t>(a), static_cast<std::int16_t>(m)), want);
+  }
+}
+
+TEST(Edges, HibaStaysSetUntilTaken) {
+  Hiba = true;
+  StartNumbers();
+  EXPECT_FALSE(Hiba);
+  NemNegEgesz y;
+  Pred(Nulla, y);
+  Pred(Nulla, y);
+  Succ(Num("5"), y);  // a success does not clear it
+  EXPECT_TRUE(TakeHiba());
+  EXPECT_FALSE(TakeHiba());
+}
+
+}  // namespace
+}  // namespace nagyszam
