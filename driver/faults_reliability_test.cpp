@@ -40,9 +40,9 @@ struct Ending {
   bool Ended;
 };
 
-// Runs the program with the example's keys on a pipe and the given standard
-// output (-1: closed), standard error read back.
-Ending RunWithOutput(int out, const std::string& lines) {
+// Runs the program with the keys on a pipe and the given standard output
+// (-1: closed), standard error read back.
+Ending RunWithOutput(int out, const std::string& lines, const std::string& keys) {
   int in[2], err[2];
   if (pipe(in) != 0 || pipe(err) != 0) return {0, "no pipes", false};
   Launch launch;
@@ -55,7 +55,7 @@ Ending RunWithOutput(int out, const std::string& lines) {
   close(err[1]);
   signal(SIGPIPE, SIG_IGN);
   // The program may have ended before it reads a key: the write may fail.
-  [[maybe_unused]] const ssize_t sent = write(in[1], ExampleKeys, sizeof ExampleKeys - 1);
+  [[maybe_unused]] const ssize_t sent = write(in[1], keys.data(), keys.size());
   close(in[1]);
   Ending e{};
   e.Errors = ReadAll(err[0], 5000);
@@ -73,16 +73,18 @@ TEST(Faults, EachOutputFaultGivesItsReportAndCode) {
     const char* Name;
     int Out;
     const char* Lines;  // 25: rows scroll out during the dialogue; 60: only at the end
+    const char* Keys;
     int Code;
   } cases[] = {
-      {"standard output closed", -1, "25", 103},
-      {"standard output only for reading", readOnly, "25", 105},
-      {"no space left, rows scrolling out", full, "25", 101},
-      {"no space left, the window at the end", full, "60", 101},
+      {"standard output closed", -1, "25", ExampleKeys, 103},
+      {"standard output only for reading", readOnly, "25", ExampleKeys, 105},
+      {"no space left, rows scrolling out", full, "25", ExampleKeys, 101},
+      {"no space left, the window at the end", full, "60", ExampleKeys, 101},
+      {"no space left, the window at the end of input", full, "60", "7", 101},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    const Ending e = RunWithOutput(c.Out, c.Lines);
+    const Ending e = RunWithOutput(c.Out, c.Lines, c.Keys);
     ASSERT_TRUE(e.Ended) << "hung";
     EXPECT_EQ(ExitText(e.Status), "exit " + std::to_string(c.Code));
     EXPECT_TRUE(IsReport(e.Errors, c.Code)) << e.Errors;

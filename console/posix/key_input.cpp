@@ -35,7 +35,7 @@ struct KeyInput {
 KeyInput input{};
 
 [[noreturn]] void EndOfInput() noexcept {
-  FinishConsole();
+  FinishAtEndOfInput();
   static constexpr char message[] = "nagyszam: end of input\n";
   WriteAll(STDERR_FILENO, reinterpret_cast<const std::uint8_t*>(message), sizeof message - 1);
   LeaveProcess(1);
