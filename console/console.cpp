@@ -86,6 +86,11 @@ std::uint16_t FinishConsole() noexcept {
   return state.Backend->Finish(state.Model);
 }
 
+[[gnu::noinline]] void FinishAtEndOfInput() noexcept {
+  const std::uint16_t failed = FinishConsole();
+  if (failed != 0) StopWithRuntimeError(failed, __builtin_return_address(0));
+}
+
 void StartConsole() {
   StartPlatformConsole();
 }

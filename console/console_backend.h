@@ -49,6 +49,10 @@ Window& ConsoleModel() noexcept;
 // Runs the backend's Finish at most once; later calls return 0.
 std::uint16_t FinishConsole() noexcept;
 
+// FinishConsole at the end of input: a final output that cannot be made
+// stops the program with the run-time error report, as at a normal end.
+void FinishAtEndOfInput() noexcept;
+
 // What each platform provides (one definition per platform folder).
 
 // Chooses the backend for the process's standard input and output and

@@ -1,12 +1,14 @@
 // Output faults through the real program: standard output closed, open only
 // for reading, a full disk, a reader that goes away in the middle of the
 // dialogue. Each ends in the run-time error report on standard error and
-// its exit code, never a hang and never a silent success.
+// its exit code, never a hang and never a silent success. And a scripted run
+// killed by a signal: its transcript is kept.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "driver/program_run.h"
 #include "driver/reliability_child.h"
 
 namespace nagyszam::reliability {
@@ -40,9 +42,9 @@ struct Ending {
   bool Ended;
 };
 
-// Runs the program with the example's keys on a pipe and the given standard
-// output (-1: closed), standard error read back.
-Ending RunWithOutput(int out, const std::string& lines) {
+// Runs the program with the keys on a pipe and the given standard output
+// (-1: closed), standard error read back.
+Ending RunWithOutput(int out, const std::string& lines, const std::string& keys) {
   int in[2], err[2];
   if (pipe(in) != 0 || pipe(err) != 0) return {0, "no pipes", false};
   Launch launch;
@@ -55,7 +57,7 @@ Ending RunWithOutput(int out, const std::string& lines) {
   close(err[1]);
   signal(SIGPIPE, SIG_IGN);
   // The program may have ended before it reads a key: the write may fail.
-  [[maybe_unused]] const ssize_t sent = write(in[1], ExampleKeys, sizeof ExampleKeys - 1);
+  [[maybe_unused]] const ssize_t sent = write(in[1], keys.data(), keys.size());
   close(in[1]);
   Ending e{};
   e.Errors = ReadAll(err[0], 5000);
@@ -73,16 +75,18 @@ TEST(Faults, EachOutputFaultGivesItsReportAndCode) {
     const char* Name;
     int Out;
     const char* Lines;  // 25: rows scroll out during the dialogue; 60: only at the end
+    const char* Keys;
     int Code;
   } cases[] = {
-      {"standard output closed", -1, "25", 103},
-      {"standard output only for reading", readOnly, "25", 105},
-      {"no space left, rows scrolling out", full, "25", 101},
-      {"no space left, the window at the end", full, "60", 101},
+      {"standard output closed", -1, "25", ExampleKeys, 103},
+      {"standard output only for reading", readOnly, "25", ExampleKeys, 105},
+      {"no space left, rows scrolling out", full, "25", ExampleKeys, 101},
+      {"no space left, the window at the end", full, "60", ExampleKeys, 101},
+      {"no space left, the window at the end of input", full, "60", "7", 101},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    const Ending e = RunWithOutput(c.Out, c.Lines);
+    const Ending e = RunWithOutput(c.Out, c.Lines, c.Keys);
     ASSERT_TRUE(e.Ended) << "hung";
     EXPECT_EQ(ExitText(e.Status), "exit " + std::to_string(c.Code));
     EXPECT_TRUE(IsReport(e.Errors, c.Code)) << e.Errors;
@@ -126,6 +130,52 @@ TEST(Faults, ReaderGoneInTheMiddleOfTheDialogue) {
   ASSERT_TRUE(WaitChild(pid, 5000, status)) << "hung";
   EXPECT_EQ(ExitText(status), "exit 101");
   EXPECT_TRUE(IsReport(errors, 101)) << errors;
+}
+
+// True once the program has read every key sent and sleeps, waiting for more.
+bool WaitsForKeys(pid_t pid, int keys) {
+  const std::string stat = "/proc/" + std::to_string(pid) + "/stat";
+  for (const long long deadline = Millis() + 5000; Millis() < deadline; usleep(5000)) {
+    int unread = -1;
+    ioctl(keys, FIONREAD, &unread);
+    const int fd = open(stat.c_str(), O_RDONLY);
+    const std::string fields = ReadAll(fd, 100);
+    close(fd);
+    const std::size_t state = fields.rfind(") ") + 2;
+    if (unread == 0 && state < fields.size() && fields[state] == 'S') return true;
+  }
+  return false;
+}
+
+// A scripted run killed while it waits for a key: its transcript holds every
+// row shown, as at the end of input, and the process ends by the signal.
+TEST(Faults, KilledScriptedRunKeepsItsTranscript) {
+  const std::string keys = "7\n3\n \n";
+  const struct {
+    int Signal;
+    int Lines;  // 4: most rows have scrolled out by then
+  } cases[] = {{SIGTERM, 25}, {SIGHUP, 25}, {SIGINT, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(strsignal(c.Signal));
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    Launch launch;
+    launch.In = in[0];
+    launch.Out = out[1];
+    launch.Env = {"COLUMNS=80", "LINES=" + std::to_string(c.Lines)};
+    const pid_t pid = Spawn(launch);
+    close(out[1]);
+    ASSERT_EQ(write(in[1], keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    EXPECT_TRUE(WaitsForKeys(pid, in[0]));
+    kill(pid, c.Signal);
+    const std::string transcript = ReadAll(out[0], 5000);
+    int status = 0;
+    ASSERT_TRUE(WaitChild(pid, 5000, status)) << "hung";
+    EXPECT_EQ(ExitText(status), std::string("signal ") + strsignal(c.Signal));
+    EXPECT_EQ(transcript, nagyszam::testing::RunScripted(keys, 80, c.Lines).Transcript);
+    for (int fd : {in[0], in[1], out[0]}) close(fd);
+  }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The real program on a pseudo-terminal whose other side the test plays:
 // a terminal that never answers the cursor position request, every byte
 // value typed at every prompt, sequences cut off by a pause, a window of one
-// cell, signals and Ctrl-C at every kind of wait, a hang-up. The terminal's
-// settings must come back exactly as they were found.
+// cell, signals and Ctrl-C at every kind of wait, job control in a shell, a
+// signal during a redraw, a hang-up. The terminal's settings must come back
+// exactly as they were found.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,10 +17,13 @@ namespace {
 const std::string PromptEnd = "jegyű):";
 constexpr char ExampleKeys[] = "7\r3\r \r+12\r+5\rq";
 
-pid_t StartOn(Pty& pty) {
+// The program, or a shell (wrapper) that gets the program's path as $1 and
+// needs the terminal on standard error for its job control.
+pid_t StartOn(Pty& pty, const std::vector<std::string>& wrapper = {}) {
   Launch launch;
+  launch.Wrapper = wrapper;
   launch.In = launch.Out = launch.Tty = pty.Slave();
-  launch.Err = open("/dev/null", O_WRONLY);
+  launch.Err = wrapper.empty() ? open("/dev/null", O_WRONLY) : dup(pty.Slave());
   const pid_t pid = Spawn(launch);
   close(launch.Err);
   return pid;
@@ -155,6 +159,73 @@ TEST(Terminal, SignalsAtEveryWaitRestoreTheTerminal) {
       EXPECT_EQ(ExitText(status), std::string("signal ") + strsignal(way.WantSignal));
       EXPECT_TRUE(SameSettings(pty.Settings(), before));
     }
+  }
+}
+
+// Job control in bash: Ctrl-Z, then a signal and a continue, or bg and
+// later fg. (bash's kill continues the job itself after SIGTERM and SIGHUP
+// but still takes it for stopped: the kill -CONT lets wait see the end.)
+TEST(Terminal, JobControlInAShell) {
+  const struct {
+    const char* Then;
+    const char* Ended;
+  } cases[] = {
+      {"kill %1; kill -CONT %1; wait %1", "ended 143"},
+      {"kill -HUP %1; kill -CONT %1; wait %1", "ended 129"},
+      {"kill -INT %1; kill -CONT %1; wait %1", "ended 130"},
+      {"bg; sleep 1; jobs; sleep 1; fg", "ended 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Then);
+    Pty pty(80, 30);
+    const termios before = pty.Settings();
+    const std::string script = std::string("set -m; \"$1\"; ") + c.Then + "; echo ended $?";
+    const pid_t shell = StartOn(pty, {"bash", "-c", script, "bash"});
+    ASSERT_TRUE(pty.WaitQuiet(PromptEnd, 1));
+    pty.Send("12");
+    ASSERT_TRUE(pty.WaitQuiet("12", 1));
+    pty.Send("\x1a");
+    if (std::string(c.Then).rfind("bg", 0) == 0) {
+      // In the background it waits with the terminal left to the shell, and
+      // at fg it takes the terminal back and draws its window again.
+      ASSERT_TRUE(pty.WaitQuiet("Running", 1));
+      EXPECT_TRUE(SameSettings(pty.Settings(), before));
+      EXPECT_EQ(pty.Count("---- El"), 1);
+      ASSERT_TRUE(pty.WaitQuiet("---- El", 2));
+      EXPECT_FALSE(SameSettings(pty.Settings(), before));
+      pty.Send("\r3\r \r+12\r+5\rq");
+    }
+    EXPECT_TRUE(pty.WaitQuiet(c.Ended, 1));
+    int status = 0;
+    EXPECT_TRUE(pty.RunToEnd(shell, 5000, status));
+    EXPECT_TRUE(SameSettings(pty.Settings(), before));
+  }
+}
+
+// A terminal that reads slowly, a redraw in flight (each SIGCONT redraws),
+// then SIGTERM: the last bytes sent are no escape sequence cut short. One
+// column is mostly sequences; three heights move where the terminal's
+// buffer cuts the redraw.
+TEST(Terminal, SignalDuringARedrawCutsNoSequence) {
+  for (int rows : {200, 201, 202}) {
+    SCOPED_TRACE(rows);
+    Pty pty(1, rows);
+    const pid_t pid = StartOn(pty);
+    ASSERT_TRUE(pty.WaitQuiet("\x1b[6n", 1));
+    for (int i = 0; i < 50; ++i) {
+      kill(pid, SIGCONT);
+      usleep(2000);
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_TRUE(pty.RunToEnd(pid, 5000, status));
+    EXPECT_EQ(ExitText(status), std::string("signal ") + strsignal(SIGTERM));
+    // The last ESC begins a whole sequence: ESC [, parameters, a final byte.
+    const std::string tail = pty.Output().substr(pty.Output().rfind('\x1b'));
+    const std::size_t end = tail.find_first_not_of("0123456789;", 2);
+    EXPECT_TRUE(tail.rfind("\x1b[", 0) == 0 && end < tail.size() && tail[end] >= '@' &&
+                tail[end] <= '~')
+        << test::Escaped(tail);
   }
 }
 

@@ -13,10 +13,15 @@
 #include "console/key_decoder.h"
 #include "console/posix/cursor_report.h"
 #include "console/posix/output_buffer.h"
+#include "console/posix/terminal_guard.h"
 
 namespace nagyszam {
 
 namespace {
+
+// How often a program in the background looks whether it is in the
+// foreground again.
+constexpr int ForegroundLookMs = 100;
 
 struct KeyInput {
   int Fd;
@@ -35,27 +40,25 @@ struct KeyInput {
 KeyInput input{};
 
 [[noreturn]] void EndOfInput() noexcept {
-  FinishConsole();
+  FinishAtEndOfInput();
   static constexpr char message[] = "nagyszam: end of input\n";
   WriteAll(STDERR_FILENO, reinterpret_cast<const std::uint8_t*>(message), sizeof message - 1);
   LeaveProcess(1);
 }
 
-// Waits until input is readable or timeoutMs pass (-1: no limit). A
-// resume from a stop is seen either before the wait or as its interruption:
-// the signals that report it are blocked until the wait lets them in.
+// Waits until input is readable or timeoutMs pass (-1: no limit). A signal
+// is acted on either before the wait or after it interrupted the wait: the
+// signals are blocked until the wait lets them in.
 int WaitReadable(int timeoutMs) noexcept {
-  sigset_t wake, usual;
-  sigemptyset(&wake);
-  sigaddset(&wake, SIGCONT);
-  sigaddset(&wake, SIGTSTP);
-  sigprocmask(SIG_BLOCK, &wake, &usual);
+  sigset_t usual;
+  BlockGuardedSignals(usual);
+  if (ActOnSignals() && (timeoutMs < 0 || timeoutMs > ForegroundLookMs))
+    timeoutMs = ForegroundLookMs;
   if (input.OnWake != nullptr) input.OnWake();
   timespec limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
   pollfd ready{input.Fd, POLLIN, 0};
   const int polled = ppoll(&ready, 1, timeoutMs < 0 ? nullptr : &limit, &usual);
   const int saved = errno;
-  if (polled < 0 && errno == EINTR && input.OnWake != nullptr) input.OnWake();
   sigprocmask(SIG_SETMASK, &usual, nullptr);
   errno = saved;
   return polled;
@@ -80,7 +83,7 @@ bool ReadSome() noexcept {
       }
       continue;
     }
-    if (polled == 0) return false;
+    if (polled == 0) continue;  // the deadline decides
     const ssize_t got = read(input.Fd, input.Bytes.data(), input.Bytes.size());
     if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
     // End of file, a hung-up terminal or a descriptor that cannot be read.

@@ -6,15 +6,21 @@
 #include <cerrno>
 #include <cstring>
 
+#include "console/posix/terminal_guard.h"
+
 namespace nagyszam {
 
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) noexcept {
-  while (length > 0) {
+namespace {
+
+constexpr std::size_t MaxUnit = 32;
+
+// Writes some of the bytes; how many, or -1 when the device refuses.
+ssize_t WriteSome(int fd, const std::uint8_t* bytes, std::size_t length) noexcept {
+  while (!WritingGivenUp()) {
     const ssize_t written = write(fd, bytes, length);
     if (written > 0) {
-      bytes += written;
-      length -= static_cast<std::size_t>(written);
-      continue;
+      WritingProgressed();
+      return written;
     }
     if (written < 0 && errno == EINTR) continue;
     if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -22,7 +28,19 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) noexcept {
       pollfd ready{fd, POLLOUT, 0};
       if (poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
     }
-    return false;
+    return -1;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) noexcept {
+  while (length > 0) {
+    const ssize_t written = WriteSome(fd, bytes, length);
+    if (written < 0) return false;
+    bytes += written;
+    length -= static_cast<std::size_t>(written);
   }
   return true;
 }
@@ -30,7 +48,7 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) noexcept {
 void StartOutputBuffer(int fd, OutputBuffer& buffer) noexcept {
   buffer.Fd = fd;
   buffer.Failed = false;
-  buffer.Length = 0;
+  Discard(buffer);
 }
 
 void Append(OutputBuffer& buffer, const std::uint8_t* bytes, std::size_t length) noexcept {
@@ -58,9 +76,36 @@ void AppendNumber(OutputBuffer& buffer, int value) noexcept {
   Append(buffer, digits + first, static_cast<std::size_t>(12 - first));
 }
 
+void StartUnit(OutputBuffer& buffer) noexcept {
+  // A unit never spans two flushes.
+  if (buffer.Length + MaxUnit > buffer.Bytes.size()) Flush(buffer);
+  buffer.UnitStarts[buffer.Length] = true;
+}
+
 void Flush(OutputBuffer& buffer) noexcept {
-  if (buffer.Length == 0) return;
-  if (!WriteAll(buffer.Fd, buffer.Bytes.data(), buffer.Length)) buffer.Failed = true;
+  std::size_t sent = 0;
+  while (sent < buffer.Length) {
+    std::size_t end = buffer.Length;
+    if (SignalWaiting()) {
+      // The rest of the unit in flight, if one is; no unit begun.
+      end = sent;
+      if (!buffer.UnitStarts[end])
+        while (++end < buffer.Length && !buffer.UnitStarts[end]) {
+        }
+      if (end == sent) break;
+    }
+    const ssize_t written = WriteSome(buffer.Fd, buffer.Bytes.data() + sent, end - sent);
+    if (written < 0) {
+      buffer.Failed = true;
+      break;
+    }
+    sent += static_cast<std::size_t>(written);
+  }
+  Discard(buffer);
+}
+
+void Discard(OutputBuffer& buffer) noexcept {
+  if (buffer.UnitStarts.any()) buffer.UnitStarts.reset();
   buffer.Length = 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "console/console_backend.h"
+#include "console/posix/terminal_guard.h"
 
 namespace nagyszam {
 
@@ -78,6 +79,7 @@ int CallingLocations(const void* failing, std::uint32_t* locations, int max) noe
 }
 
 void LeaveProcess(int exitCode) noexcept {
+  EndIfSignalled();  // a signal during the last output still ends the process
   std::exit(exitCode);
 }
 

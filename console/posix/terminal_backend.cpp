@@ -1,5 +1,6 @@
 // The window on a terminal. The terminal shows the model cell for cell
-// after every output; each output leaves in one write loop.
+// after every output; each output leaves in one write loop, in which a
+// signal never cuts an escape sequence or a glyph in two.
 //
 // Every escape sequence sent to the terminal:
 //   ESC [ 6 n          ask for the cursor position (once, at start-up: start.cpp)
@@ -36,6 +37,7 @@ Terminal terminal{};
 
 void MoveTo(int column, int row) noexcept {
   if (terminal.CursorKnown && terminal.CursorColumn == column && terminal.CursorRow == row) return;
+  StartUnit(terminal.Out);
   AppendText(terminal.Out, "\x1b[");
   AppendNumber(terminal.Out, row);
   AppendText(terminal.Out, ";");
@@ -47,6 +49,7 @@ void MoveTo(int column, int row) noexcept {
 }
 
 void PutGlyph(std::uint8_t byte, int column) noexcept {
+  StartUnit(terminal.Out);
   Append(terminal.Out, terminal.Chars->Shown[byte].data(), terminal.Chars->ShownLength[byte]);
   // In the terminal's last column the cursor stays put with a wrap
   // deferred, which terminals resolve differently.
@@ -59,14 +62,17 @@ void PutGlyph(std::uint8_t byte, int column) noexcept {
 void ScrollUp(const Window& window) noexcept {
   const bool taller = terminal.Rows > window.Height;
   if (taller) {
+    StartUnit(terminal.Out);
     AppendText(terminal.Out, "\x1b[1;");
     AppendNumber(terminal.Out, window.Height);
     AppendText(terminal.Out, "r");
     terminal.CursorKnown = false;  // setting the region homes the cursor
   }
   MoveTo(1, window.Height);
+  StartUnit(terminal.Out);
   AppendText(terminal.Out, "\n");
   if (taller) {
+    StartUnit(terminal.Out);
     AppendText(terminal.Out, "\x1b[r");
     terminal.CursorKnown = false;
   }
@@ -81,7 +87,12 @@ void DrawWindow(const Window& window) noexcept {
 }
 
 std::uint16_t Sent() noexcept {
-  Flush(terminal.Out);
+  // Continued in the background: the terminal is the shell's. The window is
+  // drawn again when the program takes the terminal back.
+  if (HoldsTerminal())
+    Flush(terminal.Out);
+  else
+    Discard(terminal.Out);
   return TakeOutputFailure(terminal.Out) ? OutputWriteFailed : 0;
 }
 
@@ -105,7 +116,10 @@ void TerminalShowByte(const Window& window, const WindowChange& change) noexcept
 
 void TerminalShowClear(const Window& window) noexcept {
   if (terminal.Columns == window.Width && terminal.Rows == window.Height) {
-    AppendText(terminal.Out, "\x1b[H\x1b[2J");
+    StartUnit(terminal.Out);
+    AppendText(terminal.Out, "\x1b[H");
+    StartUnit(terminal.Out);
+    AppendText(terminal.Out, "\x1b[2J");
     terminal.CursorKnown = true;
     terminal.CursorColumn = 1;
     terminal.CursorRow = 1;
@@ -120,11 +134,14 @@ void TerminalShowClear(const Window& window) noexcept {
 
 std::uint16_t TerminalEndOutput(const Window& window) noexcept {
   MoveTo(window.Column, window.Row);
-  return Sent();
+  const std::uint16_t code = Sent();
+  ActOnSignals();  // a stop or an end between whole outputs
+  return code;
 }
 
 std::uint16_t TerminalFinish(const Window& window) noexcept {
-  const std::uint16_t code = TerminalEndOutput(window);
+  MoveTo(window.Column, window.Row);
+  const std::uint16_t code = Sent();
   RestoreTerminal();
   return code;
 }

@@ -1,6 +1,10 @@
 // The terminal's settings as found, raw input while the program runs, and
-// the signals that must give the terminal back before the process stops.
+// the signals that end or stop the program. A handler only notes its signal;
+// the program acts on it between whole outputs, or while it waits for a key,
+// so an escape sequence is never cut in two and the window is whole.
 #pragma once
+
+#include <signal.h>
 
 namespace nagyszam {
 
@@ -9,19 +13,43 @@ namespace nagyszam {
 // False (and nothing changed) when fd is no terminal.
 bool TakeTerminal(int fd) noexcept;
 
-// Puts the saved settings back; safe to call again, at exit and from a
-// signal handler.
+// Puts the saved settings back; safe to call again.
 void RestoreTerminal() noexcept;
 
-// Raw input again after a suspension (only when TakeTerminal succeeded).
-void RetakeTerminal() noexcept;
+// False while the program has given the terminal back for a stop and not
+// taken it again (it was continued in the background): nothing may be sent.
+bool HoldsTerminal() noexcept;
 
-// Handlers for the signals that end or suspend the process: each gives the
-// terminal back first. SIGPIPE is ignored so a closed pipe is a failing write.
+// Handlers for the signals that end (SIGINT, SIGQUIT, SIGTERM, SIGHUP),
+// stop (SIGTSTP) and continue the process. SIGPIPE is ignored so a closed
+// pipe is a failing write.
 void GuardSignals() noexcept;
 
-// True once after the process was continued from a stop: the screen may
-// show something else by now.
+// Blocks the guarded signals; usual gets the mask before, for a wait that
+// lets them in (ppoll).
+void BlockGuardedSignals(sigset_t& usual) noexcept;
+
+// True when an ending or stop signal waits: output stops at the end of the
+// unit (escape sequence or glyph) in flight.
+bool SignalWaiting() noexcept;
+
+// After an ending signal, output that made no progress for a second is
+// given up; a write makes progress when this is called.
+bool WritingGivenUp() noexcept;
+void WritingProgressed() noexcept;
+
+// Acts on the signals noted since the last call: an ending signal finishes
+// the console (the transcript is written) and ends the process by the
+// signal; a stop gives the terminal back and stops; after a continue the
+// terminal is taken back once the program is in the foreground. True while
+// it waits for that: fg continues no running job, so call again soon.
+bool ActOnSignals() noexcept;
+
+// True once after the terminal was taken back: the screen may show
+// something else by now.
 bool TakeResumed() noexcept;
+
+// The process ends by the ending signal that came, if any came.
+void EndIfSignalled() noexcept;
 
 }  // namespace nagyszam

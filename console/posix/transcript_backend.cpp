@@ -45,7 +45,9 @@ void TranscriptShowByte(const Window& window, const WindowChange& change) noexce
 void TranscriptShowClear(const Window&) noexcept {}
 
 std::uint16_t TranscriptEndOutput(const Window&) noexcept {
-  return Sent();
+  const std::uint16_t code = Sent();
+  ActOnSignals();  // an ending signal writes the window first
+  return code;
 }
 
 std::uint16_t TranscriptFinish(const Window& window) noexcept {

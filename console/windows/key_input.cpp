@@ -16,7 +16,7 @@ struct KeyInput {
 KeyInput input{};
 
 [[noreturn]] void EndOfInput() noexcept {
-  FinishConsole();
+  FinishAtEndOfInput();
   static constexpr char message[] = "nagyszam: end of input\r\n";
   if (input.Err != nullptr && input.Err != INVALID_HANDLE_VALUE)
     WriteAll(input.Err, message, sizeof message - 1);

@@ -14,6 +14,20 @@ bool Usable(HANDLE handle) noexcept {
   return handle != nullptr && handle != INVALID_HANDLE_VALUE;
 }
 
+// 103 when standard output is no handle, 105 when a write of no bytes is
+// refused as not allowed; 0 otherwise. A pipe is not asked: its reader
+// would take a write of no bytes for the end. (Wine refuses such a write
+// as an invalid handle when its descriptor is closed and when it is open
+// only for reading alike: 103 for both.)
+std::uint16_t OutputStartError(HANDLE out) noexcept {
+  DWORD written = 0;
+  if (!Usable(out)) return OutputClosed;
+  if (GetFileType(out) == FILE_TYPE_PIPE || WriteFile(out, "", 0, &written, nullptr)) return 0;
+  const DWORD refusal = GetLastError();
+  if (refusal == ERROR_ACCESS_DENIED) return OutputNotForWriting;
+  return refusal == ERROR_INVALID_HANDLE ? OutputClosed : 0;
+}
+
 }  // namespace
 
 void StartPlatformConsole() noexcept {
@@ -36,8 +50,8 @@ void StartPlatformConsole() noexcept {
                          ConsoleModel());
     return;
   }
-  UseConsoleBackend(StartTranscriptBackend(out, err, Usable(out) ? 0 : OutputClosed),
-                    TranscriptColumns, TranscriptRows);
+  UseConsoleBackend(StartTranscriptBackend(out, err, OutputStartError(out)), TranscriptColumns,
+                    TranscriptRows);
 }
 
 }  // namespace nagyszam

@@ -3,7 +3,7 @@
 #   wine_tests.sh prefix   <work>                  wine's prefix made ready
 #   wine_tests.sh imports  <work> <exe> <objdump>  the program needs only kernel32 and msvcrt
 #   wine_tests.sh dialogue <work> <exe> <native>   the dialogue typed in tmux, both builds
-#   wine_tests.sh transcript <work> <exe> <native> the dialogue scripted through pipes
+#   wine_tests.sh transcript <work> <exe> <native> the dialogue and output faults through pipes
 #   wine_tests.sh layer    <work> <probe>          the layer's own checks in a wine console
 #   wine_tests.sh stop     <work>                  wine's server ended
 # <work> holds the prefix and the files of each test; it is a build folder.
@@ -148,6 +148,14 @@ case "$command" in
     printf '7\n' | timeout 60 wine "$exe" >/dev/null 2>"$work/windows.err"
     code=$?
     ((code == 1)) || fail "end of input: exit code $code"
+    # Standard output closed, or open only for reading (103 and 105 on
+    # POSIX): wine refuses a write to either as an invalid handle, so 103.
+    printf '7\n' | timeout 60 wine "$exe" >&- 2>"$work/closed.err"
+    code=$?
+    ((code == 103)) || fail "standard output closed: exit code $code"
+    printf '7\n' | timeout 60 wine "$exe" 1</dev/null 2>"$work/read-only.err"
+    code=$?
+    ((code == 103)) || fail "standard output only for reading: exit code $code"
     ;;
   layer)
     probe="$1"
