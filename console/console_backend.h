@@ -59,10 +59,12 @@ void FinishAtEndOfInput() noexcept;
 // takes them over, writing nothing.
 void StartPlatformConsole() noexcept;
 
-// Fills locations with the calling levels, from the one whose return
-// address is failing upward, as offsets from the program's load address;
-// returns how many it wrote (at least 1 when max > 0).
-int CallingLocations(const void* failing, std::uint32_t* locations, int max) noexcept;
+// Where the program's own code was loaded: addresses Start to End - 1.
+struct ProgramImage {
+  std::uintptr_t Start;
+  std::uintptr_t End;
+};
+ProgramImage ThisProgram() noexcept;
 
 // Ends the process with the exit code.
 [[noreturn]] void LeaveProcess(int exitCode) noexcept;

@@ -1,10 +1,8 @@
+// The key algorithm: platform key events in, the bytes ReadKey returns out.
 #include "console/key_reader.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <initializer_list>
-#include <string>
 #include <vector>
 
 #include "console/key_scan_codes.h"
@@ -12,192 +10,123 @@
 namespace nagyszam {
 namespace {
 
-// Modifier sets held with a key.
-enum Held : unsigned { None = 0, Shift = 1, Ctrl = 2, LAlt = 4, RAlt = 8, Enh = 16 };
+enum Held : unsigned {
+  None = 0,
+  WithShift = 1,
+  WithCtrl = 2,
+  LAlt = 4,
+  RAlt = 8,
+  Enh = 16,
+  Released = 32,
+  NoKey = 64
+};
 
-KeyEvent Press(std::uint8_t scanCode, std::uint8_t character, unsigned held = None) {
-  return KeyEvent{true,
-                  true,
-                  scanCode,
-                  character,
-                  (held & Shift) != 0,
-                  (held & Ctrl) != 0,
-                  (held & LAlt) != 0,
-                  (held & RAlt) != 0,
-                  (held & Enh) != 0};
+KeyEvent Key(std::uint8_t scanCode, std::uint8_t character, unsigned held = None) {
+  return KeyEvent{(held & NoKey) == 0, (held & Released) == 0,  scanCode,
+                  character,           (held & WithShift) != 0, (held & WithCtrl) != 0,
+                  (held & LAlt) != 0,  (held & RAlt) != 0,      (held & Enh) != 0};
 }
 
-KeyEvent Release(std::uint8_t scanCode, unsigned held = None) {
-  KeyEvent e = Press(scanCode, 0, held);
-  e.Down = false;
-  return e;
-}
-
-// What successive ReadKey calls deliver for the events, the way the console
-// drives the reader: events are offered only while no byte is ready.
-std::vector<int> Deliver(std::initializer_list<KeyEvent> events) {
+// What successive ReadKey calls return, offering events only while no byte
+// is ready, as the console does.
+std::vector<int> Delivered(const std::vector<KeyEvent>& events) {
   KeyReader reader;
   ClearKeyReader(reader);
   std::vector<int> out;
-  auto next = events.begin();
+  std::size_t next = 0;
+  std::uint8_t key = 0;
   for (;;) {
-    std::uint8_t key = 0;
     while (!TakeReadyKey(reader, key)) {
-      if (next == events.end()) return out;
-      OfferKeyEvent(reader, *next++);
+      if (next == events.size()) return out;
+      OfferKeyEvent(reader, events[next++]);
     }
     out.push_back(key);
   }
 }
 
-using Bytes = std::vector<int>;
-
-TEST(KeyReader, EdgeCasesOfTheKeyboard) {
-  struct Case {
-    const char* name;
-    std::initializer_list<KeyEvent> events;
-    Bytes expected;
-  };
-  const Case cases[] = {
-      {"plain letter", {Press(30, 'a'), Release(30)}, {'a'}},
-      {"Up arrow", {Press(scan::Up, 0, Enh), Release(scan::Up, Enh)}, {0, 72}},
-      {"keypad 8 without Num Lock", {Press(scan::Up, 0)}, {0, 72}},
-      {"keypad 8 with Num Lock", {Press(scan::Up, '8')}, {'8'}},
-      {"keypad slash", {Press(scan::Slash, '/', Enh)}, {0, 53}},
-      {"keypad Enter", {Press(scan::Enter, 13, Enh)}, {0, 28}},
-      {"Enter", {Press(scan::Enter, 13)}, {13}},
-      {"Shift+Tab", {Press(scan::LeftShift, 0, Shift), Press(scan::Tab, 9, Shift)}, {0, 15}},
-      {"Tab", {Press(scan::Tab, 9)}, {9}},
-      {"left Alt+B",
-       {Press(scan::Alt, 0, LAlt), Press(48, 'b', LAlt), Release(48, LAlt), Release(scan::Alt)},
-       {0, 48}},
-      {"Alt+keypad 6, 5, release",
-       {Press(scan::Alt, 0, LAlt), Press(scan::Right, 0, LAlt), Release(scan::Right, LAlt),
-        Press(scan::KeypadFive, 0, LAlt), Release(scan::KeypadFive, LAlt), Release(scan::Alt)},
+TEST(KeyReader, EventsToBytes) {
+  using namespace scan;
+  const std::uint8_t B = 48, A = 30;
+  const struct {
+    std::vector<KeyEvent> Events;
+    std::vector<int> Bytes;
+  } cases[] = {
+      {{Key(A, 'a'), Key(A, 0, Released), Key(26, 139)}, {'a', 139}},
+      {{Key(Up, 0, Enh), Key(Up, 0, Enh | Released)}, {0, 72}},
+      {{Key(Up, '8')}, {'8'}},
+      {{Key(Slash, '/', Enh), Key(Enter, 13, Enh), Key(Enter, 13)}, {0, 53, 0, 28, 13}},
+      {{Key(LeftShift, 0, WithShift), Key(Tab, 9, WithShift), Key(Tab, 9)}, {0, 15, 9}},
+      {{Key(Alt, 0, LAlt), Key(B, 'b', LAlt), Key(Alt, 0, Released)}, {0, 48}},
+      {{Key(Right, 0, LAlt), Key(KeypadFive, 0, LAlt | Released), Key(KeypadFive, 0, LAlt),
+        Key(Alt, 0, Released)},
        {65}},
-      {"right Alt composes too",
-       {Press(scan::Alt, 0, RAlt | Enh), Press(scan::PageDown, 0, RAlt), Press(scan::Up, 0, RAlt),
-        Release(scan::Alt, Enh)},
-       {38}},
-      {"composed code kept to 8 bits",  // 3*100+0*10+0 = 300 -> 44
-       {Press(scan::PageDown, 0, LAlt), Press(scan::Insert, 0, LAlt), Press(scan::Insert, 0, LAlt),
-        Release(scan::Alt)},
+      {{Key(PageDown, 0, RAlt), Key(Up, 0, RAlt), Key(Alt, 0, Enh | Released)}, {38}},
+      {{Key(PageDown, 0, LAlt), Key(Insert, 0, LAlt), Key(Insert, 0, LAlt), Key(Alt, 0, Released)},
        {44}},
-      {"composed code 0 gives nothing",
-       {Press(scan::Insert, 0, LAlt), Release(scan::Alt), Press(30, 'a')},
+      {{Key(Insert, 0, LAlt), Key(Alt, 0, Released), Key(A, 0, Released), Key(Tab, 0, Released),
+        Key(A, 'a')},
        {'a'}},
-      {"composition then a letter, then the release",
-       {Press(scan::End, 0, LAlt), Press(48, 'b', LAlt), Release(scan::Alt)},
-       {0, 48, 1}},
-      {"Alt with the grey arrow does not compose",
-       {Press(scan::Up, 0, LAlt | Enh), Release(scan::Alt)},
-       {0, 152}},
-      {"releases of other keys skipped", {Release(30), Release(scan::Tab), Press(31, 's')}, {'s'}},
-      {"lone modifiers and locks skipped",
-       {Press(scan::LeftShift, 0, Shift), Press(scan::RightShift, 0, Shift),
-        Press(scan::Ctrl, 0, Ctrl), Press(scan::Alt, 0, LAlt), Press(scan::CapsLock, 0),
-        Press(scan::NumLock, 0), Press(scan::ScrollLock, 0), Press(scan::Ctrl, 0, Ctrl | Enh),
-        Press(16, 'q')},
+      {{Key(End, 0, LAlt), Key(B, 'b', LAlt), Key(Alt, 0, Released)}, {0, 48, 1}},
+      {{Key(Up, 0, LAlt | Enh), Key(Alt, 0, Released)}, {0, 152}},
+      {{Key(LeftShift, 0), Key(RightShift, 0), Key(Ctrl, 0), Key(Alt, 0), Key(CapsLock, 0),
+        Key(NumLock, 0), Key(ScrollLock, 0), Key(A, 'a', NoKey), Key(A, 'q')},
        {'q'}},
-      {"non-key events skipped",
-       {KeyEvent{false, true, 30, 'a', false, false, false, false, false}, Press(31, 's')},
-       {'s'}},
-      {"right Alt with a character gives the character", {Press(2, '~', RAlt | Ctrl)}, {'~'}},
-      {"Ctrl+letter gives the control byte", {Press(46, 3, Ctrl)}, {3}},
-      {"cp852 letter", {Press(26, 139)}, {139}},
+      {{Key(Digit1, '~', RAlt | WithCtrl), Key(46, 3, WithCtrl)}, {'~', 3}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Deliver(c.events), c.expected) << c.name;
+  for (const auto& c : cases)
+    EXPECT_EQ(Delivered(c.Events), c.Bytes) << ::testing::PrintToString(c.Bytes);
 }
 
-TEST(KeyReader, ExtendedCodeWaitsAcrossCalls) {
-  KeyReader reader;
-  ClearKeyReader(reader);
-  std::uint8_t key = 0xFF;
-  EXPECT_FALSE(TakeReadyKey(reader, key));
-  EXPECT_TRUE(OfferKeyEvent(reader, Press(scan::Up, 0, Enh)));
-  ASSERT_TRUE(TakeReadyKey(reader, key));
-  EXPECT_EQ(key, 0);
-  // No event needed for the second byte.
-  ASSERT_TRUE(TakeReadyKey(reader, key));
-  EXPECT_EQ(key, 72);
-  EXPECT_FALSE(TakeReadyKey(reader, key));
-  EXPECT_FALSE(OfferKeyEvent(reader, Press(scan::Right, 0, LAlt)));
-  EXPECT_FALSE(TakeReadyKey(reader, key));
-  EXPECT_TRUE(OfferKeyEvent(reader, Release(scan::Alt)));
-  ASSERT_TRUE(TakeReadyKey(reader, key));
-  EXPECT_EQ(key, 6);
-}
-
-// One key with modifiers, as an extended key (character 0): the second byte.
-TEST(KeyReader, EveryModifierRow) {
-  struct Case {
-    std::uint8_t scanCode;
-    unsigned held;
-    int code;
-  };
-  const Case cases[] = {
-      // Alt rows.
-      {2, LAlt, 120},
-      {13, LAlt, 131},
-      {scan::Enter, LAlt, 166},
-      {scan::Slash, LAlt, 164},
-      {scan::F1, LAlt, 104},
-      {scan::F10, LAlt, 113},
-      {scan::Home, LAlt | Enh, 151},
-      {scan::Up, RAlt | Enh, 152},
-      {scan::PageUp, LAlt | Enh, 153},
-      {scan::Left, LAlt | Enh, 155},
-      {scan::Right, LAlt | Enh, 157},
-      {scan::End, LAlt | Enh, 159},
-      {scan::Down, LAlt | Enh, 160},
-      {scan::PageDown, LAlt | Enh, 161},
-      {scan::Insert, LAlt | Enh, 162},
-      {scan::Delete, LAlt, 163},
-      {scan::F11, LAlt, 139},
-      {scan::F12, LAlt, 140},
+// The second byte of each extended key under the modifiers held.
+TEST(KeyReader, ExtendedCodes) {
+  using namespace scan;
+  const struct {
+    std::uint8_t ScanCode;
+    unsigned Held;
+    int Code;
+  } cases[] = {
+      {Digit1, LAlt, 120},
+      {Equals, LAlt, 131},
+      {Enter, LAlt, 166},
+      {Slash, LAlt, 164},
+      {F1, LAlt, 104},
+      {F10, LAlt, 113},
+      {Home, LAlt | Enh, 151},
+      {PageUp, RAlt | Enh, 153},
+      {Insert, LAlt | Enh, 162},
+      {Delete, LAlt, 163},
+      {F11, LAlt | WithCtrl, 139},
+      {F12, LAlt, 140},
       {48, LAlt, 48},
-      {scan::KeypadPlus, LAlt, 78},
-      // Alt wins over Ctrl and Shift.
-      {scan::F11, LAlt | Ctrl | Shift, 139},
-      {scan::F1, RAlt | Shift, 104},
-      {scan::Tab, LAlt, 15},
-      // Ctrl rows.
-      {scan::Tab, Ctrl, 148},
-      {scan::Slash, Ctrl | Enh, 149},
-      {scan::KeypadStar, Ctrl, 150},
-      {scan::F1, Ctrl, 94},
-      {scan::F10, Ctrl | Shift, 103},
-      {scan::Home, Ctrl, 119},
-      {scan::Up, Ctrl, 141},
-      {scan::PageUp, Ctrl, 132},
-      {scan::KeypadMinus, Ctrl, 142},
-      {scan::Left, Ctrl, 115},
-      {scan::KeypadFive, Ctrl, 143},
-      {scan::Right, Ctrl, 116},
-      {scan::KeypadPlus, Ctrl, 78},
-      {scan::End, Ctrl, 117},
-      {scan::Down, Ctrl, 145},
-      {scan::PageDown, Ctrl, 118},
-      {scan::Insert, Ctrl, 146},
-      {scan::Delete, Ctrl | Enh, 147},
-      {scan::F11, Ctrl, 137},
-      {scan::F12, Ctrl, 138},
-      {3, Ctrl, 3},
-      // Shift rows.
-      {scan::F1, Shift, 84},
-      {scan::F10, Shift, 93},
-      {scan::F11, Shift, 135},
-      {scan::F12, Shift, 136},
-      {scan::Up, Shift | Enh, 72},
-      // No modifier.
-      {scan::F11, None, 133},
-      {scan::F12, None, 134},
-      {scan::F1, None, 59},
-      {scan::Delete, Enh, 83},
+      {KeypadPlus, LAlt, 78},
+      {KeypadMinus, LAlt, 74},
+      {KeypadFive, LAlt | Enh, 76},
+      {Tab, LAlt, 15},
+      {Tab, WithCtrl, 148},
+      {Slash, WithCtrl, 149},
+      {KeypadStar, WithCtrl, 150},
+      {F1, WithCtrl, 94},
+      {F10, WithCtrl | WithShift, 103},
+      {Home, WithCtrl, 119},
+      {KeypadMinus, WithCtrl, 142},
+      {KeypadPlus, WithCtrl, 78},
+      {Delete, WithCtrl, 147},
+      {F11, WithCtrl, 137},
+      {F12, WithCtrl, 138},
+      {Digit2, WithCtrl, 3},
+      {F1, WithShift, 84},
+      {F10, WithShift, 93},
+      {F11, WithShift, 135},
+      {F12, WithShift, 136},
+      {Up, WithShift | Enh, 72},
+      {F11, None, 133},
+      {F12, None, 134},
+      {F1, None, 59},
+      {Delete, Enh, 83},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(Deliver({Press(c.scanCode, 0, c.held)}), (Bytes{0, c.code}))
-        << "scan " << int(c.scanCode) << " held " << c.held;
+  for (const auto& c : cases)
+    EXPECT_EQ(Delivered({Key(c.ScanCode, 0, c.Held)}), (std::vector<int>{0, c.Code}))
+        << "scan " << int(c.ScanCode) << " held " << c.Held;
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // Keys from standard input: bytes read when they come, decoded into key
-// events, a lone ESC settled after its wait.
+// events, a lone ESC decided after its wait.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "console/charset.h"
 #include "console/key_event.h"
+#include "console/posix/charset.h"
 
 namespace nagyszam {
 
@@ -24,7 +24,7 @@ void DropLateCursorReport() noexcept;
 
 // Waits in poll for the next key event. At end of input it ends the
 // program: the screen or transcript finished, a message, exit code 1.
-void NextInputKeyEvent(KeyEvent& event) noexcept;
+void NextKeyEvent(KeyEvent& event) noexcept;
 
 // The monotonic clock in milliseconds.
 std::int64_t NowMs() noexcept;

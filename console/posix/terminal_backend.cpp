@@ -152,7 +152,7 @@ void TerminalWriteReport(const std::uint8_t* bytes, std::size_t length) noexcept
 
 constexpr ConsoleBackend TerminalBackend{
     TerminalBeginOutput, TerminalShowByte, TerminalShowClear,   TerminalEndOutput,
-    NextInputKeyEvent,   TerminalFinish,   TerminalWriteReport,
+    NextKeyEvent,        TerminalFinish,   TerminalWriteReport,
 };
 
 }  // namespace

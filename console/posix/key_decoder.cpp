@@ -1,8 +1,8 @@
-#include "console/key_decoder.h"
+#include "console/posix/key_decoder.h"
 
 #include "console/cp852.h"
 #include "console/key_scan_codes.h"
-#include "console/key_sequences.h"
+#include "console/posix/key_sequences.h"
 
 namespace nagyszam {
 namespace {
@@ -16,8 +16,6 @@ struct Step {
   int Consumed;   // bytes taken from the front; the rest are looked at anew
   bool HasKey;
   KeyEvent Key;
-  bool IsReport;
-  std::uint16_t Row, Column;
 };
 
 constexpr Step More() noexcept {
@@ -40,7 +38,7 @@ constexpr KeyEvent PressOf(const TerminalKey& key, bool alt) noexcept {
     if (key.Character >= '1' && key.Character <= '9')
       event.ScanCode = static_cast<std::uint8_t>(key.Character - '1' + scan::Digit1);
     else if (key.Character == '0')
-      event.ScanCode = scan::Digit1 + 9;
+      event.ScanCode = scan::Digit0;
     else
       event.Enhanced = true;
   }
@@ -109,16 +107,8 @@ constexpr void AddParameterByte(std::uint8_t b, bool first, Parameters& p) noexc
   }
 }
 
-Step FinishCsi(const KeyDecoder& d, int consumed, std::uint8_t finalByte, const Parameters& p,
-               bool alt) noexcept {
+Step FinishCsi(int consumed, std::uint8_t finalByte, const Parameters& p, bool alt) noexcept {
   if (p.Private || p.Intermediate || p.Odd) return Drop(consumed);
-  if (finalByte == 'R' && d.WantCursorReport && p.Fields == 2 && !alt) {
-    Step step = Drop(consumed);
-    step.IsReport = true;
-    step.Row = static_cast<std::uint16_t>(p.Value[0]);
-    step.Column = static_cast<std::uint16_t>(p.Value[1]);
-    return step;
-  }
   // rxvt marks Shift, Ctrl and both by the final byte of the "~" keys.
   const bool rxvtShift = finalByte == '$' || finalByte == '@';
   const bool rxvtCtrl = finalByte == '^' || finalByte == '@';
@@ -131,20 +121,20 @@ Step FinishCsi(const KeyDecoder& d, int consumed, std::uint8_t finalByte, const 
   return Deliver(consumed, key, alt);
 }
 
-// Settled with nothing after the introducer: the user typed Alt with '['
-// or 'O', which terminals send just so.
-Step SettleBareIntroducer(const KeyDecoder& d, std::uint8_t introducer, bool alt) noexcept {
+// Nothing followed the introducer: the user typed Alt with '[' or 'O',
+// which terminals send just so.
+Step BareIntroducer(const KeyDecoder& d, std::uint8_t introducer, bool alt) noexcept {
   if (alt) return Drop(d.HeldLength);
   return DeliverAscii(d.HeldLength, introducer, true);
 }
 
 // start: the byte after ESC [.
-Step ParseCsi(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
+Step ParseCsi(const KeyDecoder& d, int start, bool alt, bool nothingFollows) noexcept {
   const std::uint8_t* h = d.Held.data();
   const int n = d.HeldLength;
-  if (start == n) return settle ? SettleBareIntroducer(d, '[', alt) : More();
+  if (start == n) return nothingFollows ? BareIntroducer(d, '[', alt) : More();
   if (h[start] == '[') {  // the Linux console's F1..F5: ESC [ [ A..E
-    if (start + 1 == n) return settle ? Drop(n) : More();
+    if (start + 1 == n) return nothingFollows ? Drop(n) : More();
     const std::uint8_t f = h[start + 1];
     if (f < 0x20 || f > 0x7E) return Drop(start + 1);
     TerminalKey key{};
@@ -157,23 +147,23 @@ Step ParseCsi(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
     if (IsParameterByte(b)) {
       AddParameterByte(b, j == start, p);
     } else if (b == '$' && !p.Private && !p.Intermediate) {
-      return FinishCsi(d, j + 1, b, p, alt);  // rxvt's Shift form ends in '$'
+      return FinishCsi(j + 1, b, p, alt);  // rxvt's Shift form ends in '$'
     } else if (IsIntermediateByte(b)) {
       p.Intermediate = true;
     } else if (IsFinalByte(b)) {
-      return FinishCsi(d, j + 1, b, p, alt);
+      return FinishCsi(j + 1, b, p, alt);
     } else {
       return Drop(j);  // a byte no sequence holds: it stands on its own
     }
   }
-  return settle ? Drop(n) : More();
+  return nothingFollows ? Drop(n) : More();
 }
 
 // start: the byte after ESC O. Old xterms put a modifier number in between.
-Step ParseSs3(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
+Step ParseSs3(const KeyDecoder& d, int start, bool alt, bool nothingFollows) noexcept {
   const std::uint8_t* h = d.Held.data();
   const int n = d.HeldLength;
-  if (start == n) return settle ? SettleBareIntroducer(d, 'O', alt) : More();
+  if (start == n) return nothingFollows ? BareIntroducer(d, 'O', alt) : More();
   Parameters p{};
   for (int j = start; j < n; ++j) {
     const std::uint8_t b = h[j];
@@ -187,7 +177,7 @@ Step ParseSs3(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
     AddModifiers(p.Value[p.Fields >= 2 ? 1 : 0], key, alt);
     return Deliver(j + 1, key, alt);
   }
-  return settle ? Drop(n) : More();
+  return nothingFollows ? Drop(n) : More();
 }
 
 // The code page 852 byte whose glyph the charset shows as this one byte.
@@ -197,7 +187,7 @@ int Cp852ByteOfShown(const Charset& chars, std::uint8_t shown) noexcept {
   return -1;
 }
 
-Step ParseUtf8(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
+Step ParseUtf8(const KeyDecoder& d, int start, bool alt, bool nothingFollows) noexcept {
   const std::uint8_t* h = d.Held.data();
   const std::uint8_t lead = h[start];
   const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
@@ -207,38 +197,38 @@ Step ParseUtf8(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
   if (length == 0) return DeliverCp852(start + 1, -1, alt);
   char32_t c = lead & (0x7F >> length);
   for (int k = 1; k < length; ++k) {
-    if (start + k == d.HeldLength) return settle ? Drop(d.HeldLength) : More();
+    if (start + k == d.HeldLength) return nothingFollows ? Drop(d.HeldLength) : More();
     const std::uint8_t b = h[start + k];
     if ((b & 0xC0) != 0x80) return DeliverCp852(start + k, -1, alt);
     c = (c << 6) | (b & 0x3F);
   }
-  constexpr char32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
-  const bool valid = c >= least[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+  constexpr char32_t Least[5] = {0, 0, 0x80, 0x800, 0x10000};
+  const bool valid = c >= Least[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
   return DeliverCp852(start + length, valid ? Cp852ByteOf(c) : -1, alt);
 }
 
-Step ParseChar(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
+Step ParseChar(const KeyDecoder& d, int start, bool alt, bool nothingFollows) noexcept {
   const std::uint8_t b = d.Held[start];
   if (b == '\n' && !d.FromTerminal) return DeliverAscii(start + 1, '\r', alt);
   if (b < 0x80) return DeliverAscii(start + 1, b, alt);
-  if (d.Chars->Utf8) return ParseUtf8(d, start, alt, settle);
+  if (d.Chars->Utf8) return ParseUtf8(d, start, alt, nothingFollows);
   return DeliverCp852(start + 1, Cp852ByteOfShown(*d.Chars, b), alt);
 }
 
 // start: the byte after an ESC; alt: that ESC was itself after one.
-Step ParseAfterEsc(const KeyDecoder& d, int start, bool alt, bool settle) noexcept {
-  if (start == d.HeldLength) return settle ? Deliver(start, EscKey, alt) : More();
+Step ParseAfterEsc(const KeyDecoder& d, int start, bool alt, bool nothingFollows) noexcept {
+  if (start == d.HeldLength) return nothingFollows ? Deliver(start, EscKey, alt) : More();
   const std::uint8_t b = d.Held[start];
-  if (b == '[') return ParseCsi(d, start + 1, alt, settle);
-  if (b == 'O') return ParseSs3(d, start + 1, alt, settle);
-  if (b == Esc && !alt) return ParseAfterEsc(d, start + 1, true, settle);
+  if (b == '[') return ParseCsi(d, start + 1, alt, nothingFollows);
+  if (b == 'O') return ParseSs3(d, start + 1, alt, nothingFollows);
+  if (b == Esc && !alt) return ParseAfterEsc(d, start + 1, true, nothingFollows);
   if (alt) return Deliver(start, EscKey, true);  // ESC ESC is Alt+Esc; the rest anew
-  return ParseChar(d, start, true, settle);
+  return ParseChar(d, start, true, nothingFollows);
 }
 
-Step ParseHeld(const KeyDecoder& d, bool settle) noexcept {
-  if (d.Held[0] == Esc) return ParseAfterEsc(d, 1, false, settle);
-  return ParseChar(d, 0, false, settle);
+Step ParseHeld(const KeyDecoder& d, bool nothingFollows) noexcept {
+  if (d.Held[0] == Esc) return ParseAfterEsc(d, 1, false, nothingFollows);
+  return ParseChar(d, 0, false, nothingFollows);
 }
 
 void RemoveFront(KeyDecoder& d, int count) noexcept {
@@ -246,25 +236,20 @@ void RemoveFront(KeyDecoder& d, int count) noexcept {
   d.HeldLength = static_cast<std::uint8_t>(d.HeldLength - count);
 }
 
-// Takes every complete key from the front of what is held; with settle,
-// what is left unfinished is decided too.
-int Drain(KeyDecoder& d, bool settle, KeyEvent (&out)[MaxDecodedEvents], int count) noexcept {
+// Takes every complete key from the front of what is held; with
+// nothingFollows, what is left unfinished is decided too.
+int Drain(KeyDecoder& d, bool nothingFollows, KeyEvent (&out)[MaxDecodedEvents],
+          int count) noexcept {
   while (d.HeldLength > 0) {
-    const Step step = ParseHeld(d, settle);
+    const Step step = ParseHeld(d, nothingFollows);
     if (!step.Complete) break;
     if (step.HasKey && count < MaxDecodedEvents) out[count++] = step.Key;
-    if (step.IsReport) {
-      d.WantCursorReport = false;
-      d.HasCursorReport = true;
-      d.ReportRow = step.Row;
-      d.ReportColumn = step.Column;
-    }
     RemoveFront(d, step.Consumed);
   }
   return count;
 }
 
-int Settle(KeyDecoder& d, KeyEvent (&out)[MaxDecodedEvents], int count) noexcept {
+int DecideHeld(KeyDecoder& d, KeyEvent (&out)[MaxDecodedEvents], int count) noexcept {
   d.Skipping = false;
   return Drain(d, true, out, count);
 }
@@ -288,7 +273,7 @@ int FeedKeyByte(KeyDecoder& decoder, std::uint8_t byte, std::int64_t nowMs,
                 KeyEvent (&out)[MaxDecodedEvents]) noexcept {
   int count = 0;
   const std::int64_t deadline = KeyDecoderDeadline(decoder);
-  if (deadline >= 0 && nowMs >= deadline) count = Settle(decoder, out, count);
+  if (deadline >= 0 && nowMs >= deadline) count = DecideHeld(decoder, out, count);
   decoder.LastByteMs = nowMs;
   if (decoder.Skipping && SkipByte(decoder, byte)) return count;
   const bool lineEndDone = byte == '\n' && decoder.LastWasCr && !decoder.FromTerminal;
@@ -312,11 +297,11 @@ int FlushKeyDecoder(KeyDecoder& decoder, std::int64_t nowMs,
                     KeyEvent (&out)[MaxDecodedEvents]) noexcept {
   const std::int64_t deadline = KeyDecoderDeadline(decoder);
   if (deadline < 0 || nowMs < deadline) return 0;
-  return Settle(decoder, out, 0);
+  return DecideHeld(decoder, out, 0);
 }
 
 int EndKeyDecoder(KeyDecoder& decoder, KeyEvent (&out)[MaxDecodedEvents]) noexcept {
-  return Settle(decoder, out, 0);
+  return DecideHeld(decoder, out, 0);
 }
 
 }  // namespace nagyszam

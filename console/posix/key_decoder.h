@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "console/charset.h"
 #include "console/key_event.h"
+#include "console/posix/charset.h"
 
 namespace nagyszam {
 
@@ -25,31 +25,25 @@ struct KeyDecoder {
   std::int64_t LastByteMs;  // when the last held byte came
   bool LastWasCr;           // a pipe's CR LF is one Enter
   bool Skipping;            // inside an over-long sequence, until its final byte
-  // The answer to a cursor position request (CSI row ; column R), which
-  // would otherwise read as a modified F3: the console sets WantCursorReport
-  // while it waits; the decoder then stores the answer here instead.
-  bool WantCursorReport;
-  bool HasCursorReport;
-  std::uint16_t ReportRow;
-  std::uint16_t ReportColumn;
 };
 
 void StartKeyDecoder(KeyDecoder& decoder, const Charset& chars, bool fromTerminal) noexcept;
 
 // Feeds one byte received at nowMs; returns the number of events written.
-// What was held past its deadline is settled first.
+// What was held past its deadline is decided first, as by FlushKeyDecoder.
 int FeedKeyByte(KeyDecoder& decoder, std::uint8_t byte, std::int64_t nowMs,
                 KeyEvent (&out)[MaxDecodedEvents]) noexcept;
 
 // The time at which FlushKeyDecoder has something to do; -1 when nothing is held.
 std::int64_t KeyDecoderDeadline(const KeyDecoder& decoder) noexcept;
 
-// With no byte since: once the deadline has passed, settles what is held
-// (a lone ESC becomes the Esc key, a cut-off sequence is dropped).
+// With no byte since: once the deadline has passed, decides what is held
+// as if nothing followed (a lone ESC becomes the Esc key, a cut-off
+// sequence is dropped).
 int FlushKeyDecoder(KeyDecoder& decoder, std::int64_t nowMs,
                     KeyEvent (&out)[MaxDecodedEvents]) noexcept;
 
-// At end of input: settles what is held at once.
+// At end of input: decides what is held at once.
 int EndKeyDecoder(KeyDecoder& decoder, KeyEvent (&out)[MaxDecodedEvents]) noexcept;
 
 }  // namespace nagyszam

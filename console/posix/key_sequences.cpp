@@ -1,4 +1,4 @@
-#include "console/key_sequences.h"
+#include "console/posix/key_sequences.h"
 
 #include <array>
 
@@ -134,32 +134,30 @@ constexpr NumberSequence NumberSequences[] = {
     {34, Shifted(Function(10))},
 };
 
-// Scan codes of the letters a..z on a US keyboard.
-constexpr std::array<std::uint8_t, 26> LetterScanCodes{30, 48, 46, 32, 18, 33, 34, 35, 23,
-                                                       36, 37, 38, 50, 49, 24, 25, 16, 19,
-                                                       31, 20, 22, 47, 17, 45, 21, 44};
-
 struct Punctuation {
   char Unshifted, Shifted;
   std::uint8_t ScanCode;
 };
 
 constexpr Punctuation PunctuationKeys[] = {
-    {'1', '!', 2},   {'2', '@', 3},  {'3', '#', 4},   {'4', '$', 5},  {'5', '%', 6},
-    {'6', '^', 7},   {'7', '&', 8},  {'8', '*', 9},   {'9', '(', 10}, {'0', ')', 11},
-    {'-', '_', 12},  {'=', '+', 13}, {'[', '{', 26},  {']', '}', 27}, {';', ':', 39},
-    {'\'', '"', 40}, {'`', '~', 41}, {'\\', '|', 43}, {',', '<', 51}, {'.', '>', 52},
-    {'/', '?', 53},  {' ', ' ', 57},
+    {'1', '!', scan::Digit1},      {'2', '@', scan::Digit2},       {'3', '#', scan::Digit1 + 2},
+    {'4', '$', scan::Digit1 + 3},  {'5', '%', scan::Digit1 + 4},   {'6', '^', scan::Digit6},
+    {'7', '&', scan::Digit1 + 6},  {'8', '*', scan::Digit1 + 7},   {'9', '(', scan::Digit1 + 8},
+    {'0', ')', scan::Digit0},      {'-', '_', scan::Minus},        {'=', '+', scan::Equals},
+    {'[', '{', scan::LeftBracket}, {']', '}', scan::RightBracket}, {';', ':', scan::Semicolon},
+    {'\'', '"', scan::Quote},      {'`', '~', scan::Backquote},    {'\\', '|', scan::Backslash},
+    {',', '<', scan::Comma},       {'.', '>', scan::Period},       {'/', '?', scan::Slash},
+    {' ', ' ', scan::Space},
 };
 
 bool PrintableKey(char c, TerminalKey& key) noexcept {
   const auto byte = static_cast<std::uint8_t>(c);
   if (c >= 'a' && c <= 'z') {
-    key = CharKey(LetterScanCodes[c - 'a'], c);
+    key = CharKey(scan::Letters[c - 'a'], c);
     return true;
   }
   if (c >= 'A' && c <= 'Z') {
-    key = Shifted(CharKey(LetterScanCodes[c - 'A'], c));
+    key = Shifted(CharKey(scan::Letters[c - 'A'], c));
     return true;
   }
   for (const Punctuation& p : PunctuationKeys) {
@@ -207,27 +205,27 @@ bool AsciiKey(std::uint8_t byte, TerminalKey& key) noexcept {
       key = CharKey(scan::Backspace, 8);
       return true;
     case 0:  // Ctrl+2, as the PC gives it: no character
-      key = Ctrled(NoChar(3));
+      key = Ctrled(NoChar(scan::Digit2));
       return true;
     case 27:
       return false;
     case 28:
-      key = Ctrled(CharKey(43, 28));
+      key = Ctrled(CharKey(scan::Backslash, 28));
       return true;
     case 29:
-      key = Ctrled(CharKey(27, 29));
+      key = Ctrled(CharKey(scan::RightBracket, 29));
       return true;
     case 30:
-      key = Ctrled(CharKey(7, 30));
+      key = Ctrled(CharKey(scan::Digit6, 30));
       return true;
     case 31:
-      key = Ctrled(CharKey(12, 31));
+      key = Ctrled(CharKey(scan::Minus, 31));
       return true;
     default:
       break;
   }
   if (byte < 27) {
-    key = Ctrled(CharKey(LetterScanCodes[byte - 1], static_cast<char>(byte)));
+    key = Ctrled(CharKey(scan::Letters[byte - 1], static_cast<char>(byte)));
     return true;
   }
   return byte < 128 && PrintableKey(static_cast<char>(byte), key);

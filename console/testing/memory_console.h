@@ -1,5 +1,5 @@
-// An in-memory console for tests: the window model without a terminal, keys
-// from a list of events, and output errors on demand.
+// The console of the tests: the window model alone is the screen, keys come
+// from a queue, output errors come on demand.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 
 #include "console/key_event.h"
 
-namespace nagyszam {
+namespace nagyszam::testing {
 
 // Replaces the console by a window of the given size, all spaces, cursor at
 // column 1, row 1, key state cleared, no output error pending.
@@ -25,12 +25,12 @@ void QueueKeyChars(const char* bytes, std::size_t count);
 // queue still empty, or by default, the process aborts with a message.
 void SetMemoryEndOfInput(void (*handler)());
 
-// Makes every later write fail with the code until it is taken.
+// Makes the next output fail with the code; it then stays pending until taken.
 void SetMemoryOutputError(std::uint16_t code);
 
-// The byte in a window cell (1-based), and the window's size.
+// The byte in a window cell (1-based; 0 outside the window), and the size.
 std::uint8_t MemoryCell(std::uint8_t column, std::uint8_t row);
 std::uint8_t MemoryWidth();
 std::uint8_t MemoryHeight();
 
-}  // namespace nagyszam
+}  // namespace nagyszam::testing

@@ -1,4 +1,4 @@
-#include "console/charset.h"
+#include "console/posix/charset.h"
 
 #include <iconv.h>
 
