@@ -119,10 +119,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                             static_cast<std::uint32_t>(data[pos + 3]) << 24));
       pos += 4;
     } else if (op == 6 && left() >= 1) {
-      // Stopped and continued, a shell's text over every cell meanwhile;
-      // the window comes back while waiting for a key or with the next write.
+      // Stopped and continued, a shell's text over every cell of the window
+      // meanwhile; the window comes back while waiting for a key or with the
+      // next write.
       CatchUp(fd, vt);
-      const std::string shell = "\x1b[H" + std::string(columns * rows, '#') + "\x1b[H";
+      std::string shell;
+      for (int row = 1; row <= height; ++row)
+        shell += "\x1b[" + std::to_string(row) + "H" + std::string(width, '#');
       vterm_input_write(vt, shell.data(), shell.size());
       raise(SIGCONT);
       ActOnSignals();
