@@ -1,5 +1,5 @@
-// What the window fuzzer does not reach: keys through ReadKey, the stop by
-// CheckOutput, and the run-time error report.
+// What the window fuzzer does not reach: the stop by CheckOutput and the
+// run-time error report.
 #include "console/console.h"
 
 #include <gtest/gtest.h>
@@ -12,19 +12,6 @@
 
 namespace nagyszam::testing {
 namespace {
-
-TEST(Console, ExtendedKeyCodeWaitsAcrossOtherOperations) {
-  StartMemoryConsole(80, 25);
-  const KeyEvent up{true, true, 72, 0, false, false, false, false, true};
-  QueueKeyEvents(&up, 1);
-  QueueKeyChars("1", 1);
-  EXPECT_EQ(ReadKey(), 0);
-  WriteChar('x');
-  ClearScreen();
-  EXPECT_EQ(ReadKey(), 72);
-  EXPECT_EQ(ReadKey(), '1');
-  EXPECT_EQ(MemoryCell(1, 1), ' ');  // keys are not echoed
-}
 
 TEST(ConsoleDeathTest, CheckOutputStopsWithTheCodeModulo256) {
   for (const int code : {101, 300, 256}) {
