@@ -64,10 +64,12 @@ struct Model {
   }
 };
 
-void Check(const Model& m, bool cells) {
+// The cursor, and the cells of the window (all cells when outside too).
+void Check(const Model& m, bool cells, bool outside) {
   if (CursorColumn() != m.Column || CursorRow() != m.Row) Fail("cursor differs from the model");
-  for (int row = 1; cells && row <= MaxWindowSide; ++row)
-    for (int column = 1; column <= MaxWindowSide; ++column) {
+  const int rows = outside ? MaxWindowSide : m.Height, columns = outside ? MaxWindowSide : m.Width;
+  for (int row = 1; cells && row <= rows; ++row)
+    for (int column = 1; column <= columns; ++column) {
       const bool inside = row <= m.Height && column <= m.Width;
       const char want = inside ? m.Rows[row - 1][column - 1] : ' ';
       if (ConsoleModel().Cells[row - 1][column - 1] != static_cast<std::uint8_t>(want))
@@ -143,8 +145,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       isWrite = false;  // its arguments ran out
     }
     if (isWrite && !m.Refused()) m.Put(written);
-    Check(m, everyStep);
+    Check(m, everyStep, false);
   }
-  Check(m, true);
+  Check(m, true, true);
   return 0;
 }
