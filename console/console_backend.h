@@ -32,8 +32,8 @@ struct ConsoleBackend {
   std::uint16_t (*EndOutput)(const Window& window) noexcept;
   // Waits for the next key event. At end of input it does not return.
   void (*NextKeyEvent)(KeyEvent& event) noexcept;
-  // At the end of the program, once: leaves the screen showing the window
-  // and the platform as found. Returns an output error code (0: none).
+  // At the end of the program, once: leaves the screen showing the window.
+  // Returns an output error code (0: none).
   std::uint16_t (*Finish)(const Window& window) noexcept;
   // Writes the run-time error report raw, to standard output where it can
   // take it, else to standard error.

@@ -11,7 +11,8 @@
 namespace nagyszam {
 
 // fromTerminal: the bytes come from a terminal (else a pipe or file, where
-// a line end is Enter). onWake runs whenever the wait is interrupted.
+// a line end is Enter). onWake, when given, runs before each wait, once the
+// signals noted so far were acted on (a continue redraws the window there).
 void StartKeyInput(int fd, const Charset& chars, bool fromTerminal, void (*onWake)()) noexcept;
 
 // Bytes that arrived before the layer was ready for them (typed while the

@@ -51,7 +51,6 @@ std::uint16_t TranscriptEndOutput(const Window&) noexcept {
 }
 
 std::uint16_t TranscriptFinish(const Window& window) noexcept {
-  RestoreTerminal();  // keys may have come from a terminal
   if (transcript.StartError != 0) return transcript.StartError;
   const int shown = ShownRowCount(window);
   for (int row = 0; row < shown; ++row) PutRow(window.Cells[row], window.Width);
