@@ -97,7 +97,8 @@ TEST(KeyDecoder, BytesToKeys) {
        {"0/139", "0/251", "0/207", "0/145", "0/63", "0/139 A"},
        latin2},
       // Unknown sequences are dropped whole; a byte that breaks one stands alone.
-      {"\x1b[99~\x1b[1;5;7A\x1b[?1;2c\x1b[200~\x1b[I\x1b[1:2A\x1b[2A\x1b[1 A\x1bOz\x1b[[Zx",
+      {"\x1b[:A\x1bO:P\x1b[99~\x1b[1;5;7A\x1b[?1;2c\x1b[200~\x1b[I\x1b[1:2A\x1b[2A\x1b[1 "
+       "A\x1bOz\x1b[[Zx",
        {"45/120"}},
       {"\x1b[" + longNumber + "A\x1b[1;" + longNumber + "~\x1bO" + longNumber + "Px", {"45/120"}},
       {"\x1b[12\r\x1b[" + longNumber + "\rx", {"28/13", "28/13", "45/120"}},
