@@ -66,8 +66,11 @@ TEST(KeyReader, EventsToBytes) {
        {0, 48, 0, 78, 0, 74, 0, 76, 0, 15}},
       {{Key(Tab, Ct), Key(Slash, Ct), Key(KeypadStar, Ct), Key(F1, Ct), Key(F10, Ct | Sh), Key(Home, Ct)},
        {0, 148, 0, 149, 0, 150, 0, 94, 0, 103, 0, 119}},
-      {{Key(KeypadMinus, Ct), Key(KeypadPlus, Ct), Key(Delete, Ct), Key(F11, Ct), Key(F12, Ct), Key(Digit2, Ct)},
-       {0, 142, 0, 78, 0, 147, 0, 137, 0, 138, 0, 3}},
+      {{Key(Up, Ct), Key(PageUp, Ct), Key(KeypadMinus, Ct), Key(Left, Ct), Key(KeypadFive, Ct), Key(Right, Ct)},
+       {0, 141, 0, 132, 0, 142, 0, 115, 0, 143, 0, 116}},
+      {{Key(KeypadPlus, Ct), Key(End, Ct), Key(Down, Ct), Key(PageDown, Ct), Key(Insert, Ct), Key(Delete, Ct)},
+       {0, 78, 0, 117, 0, 145, 0, 118, 0, 146, 0, 147}},
+      {{Key(F11, Ct), Key(F12, Ct), Key(Digit2, Ct)}, {0, 137, 0, 138, 0, 3}},
       {{Key(F1, Sh), Key(F10, Sh), Key(F11, Sh), Key(F12, Sh)}, {0, 84, 0, 93, 0, 135, 0, 136}},
       // clang-format on
   };

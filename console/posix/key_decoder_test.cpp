@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "console/posix/cursor_report.h"
+
 #include <string>
 #include <vector>
 
@@ -146,6 +148,20 @@ TEST(KeyDecoder, EscapeWaitByTheClockPassedIn) {
   EXPECT_EQ(FlushKeyDecoder(d, 3000 + EscapeWaitMs, out), 0);
   ASSERT_EQ(FeedKeyByte(d, '1', 4000, out), 1);
   EXPECT_EQ(Describe(out[0]), "2/49");
+}
+
+// The terminal's answer to the cursor question, among keys typed meanwhile.
+TEST(CursorReport, FoundAmongKeysAndCut) {
+  std::string bytes = "a\x1b[1;2\x1b[12;300Rb";
+  CursorReport report{};
+  ASSERT_TRUE(
+      FindCursorReport(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), report));
+  EXPECT_EQ(report.Row * 1000 + report.Column, 12300);
+  bytes.resize(
+      CutCursorReport(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size(), report));
+  EXPECT_EQ(bytes, "a\x1b[1;2b");
+  EXPECT_FALSE(
+      FindCursorReport(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), report));
 }
 
 }  // namespace
