@@ -2,6 +2,7 @@
 #include "console/console.h"
 
 #include "console/console_backend.h"
+#include "console/decimal.h"
 #include "console/key_reader.h"
 #include "console/runtime_error.h"
 
@@ -41,16 +42,10 @@ void KeepFirstError(std::uint16_t code) noexcept {
   if (state.OutputError == 0) state.OutputError = code;
 }
 
-// The shortest decimal form, "-" first when negative; one output.
+// One output, so a pending error stops all of it.
 void WriteDecimal(std::uint32_t magnitude, bool negative) noexcept {
-  std::uint8_t text[11];
-  int first = 11;
-  do {
-    text[--first] = static_cast<std::uint8_t>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (negative) text[--first] = '-';
-  WriteBytes(text + first, 11 - first);
+  DecimalText text;
+  WriteBytes(text.data(), FormatDecimal(magnitude, negative, text));
 }
 
 // Reports and ends the process; failing is the return address in the code
@@ -165,17 +160,17 @@ void WriteSigned(std::int32_t value) {
 }
 
 void WriteBoolean(bool value) {
-  static constexpr std::uint8_t yes[] = {'T', 'R', 'U', 'E'};
-  static constexpr std::uint8_t no[] = {'F', 'A', 'L', 'S', 'E'};
+  static constexpr std::uint8_t TrueWord[] = {'T', 'R', 'U', 'E'};
+  static constexpr std::uint8_t FalseWord[] = {'F', 'A', 'L', 'S', 'E'};
   if (value)
-    WriteBytes(yes, 4);
+    WriteBytes(TrueWord, 4);
   else
-    WriteBytes(no, 5);
+    WriteBytes(FalseWord, 5);
 }
 
 void EndLine() {
-  static constexpr std::uint8_t crLf[] = {13, 10};
-  WriteBytes(crLf, 2);
+  static constexpr std::uint8_t CrLf[] = {13, 10};
+  WriteBytes(CrLf, 2);
 }
 
 [[gnu::noinline]] void CheckOutput() {

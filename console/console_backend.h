@@ -32,8 +32,8 @@ struct ConsoleBackend {
   std::uint16_t (*EndOutput)(const Window& window) noexcept;
   // Waits for the next key event. At end of input it does not return.
   void (*NextKeyEvent)(KeyEvent& event) noexcept;
-  // At the end of the program, once: leaves the screen showing the window
-  // and the platform as found. Returns an output error code (0: none).
+  // At the end of the program, once: leaves the screen showing the window.
+  // Returns an output error code (0: none).
   std::uint16_t (*Finish)(const Window& window) noexcept;
   // Writes the run-time error report raw, to standard output where it can
   // take it, else to standard error.
@@ -59,10 +59,12 @@ void FinishAtEndOfInput() noexcept;
 // takes them over, writing nothing.
 void StartPlatformConsole() noexcept;
 
-// Fills locations with the calling levels, from the one whose return
-// address is failing upward, as offsets from the program's load address;
-// returns how many it wrote (at least 1 when max > 0).
-int CallingLocations(const void* failing, std::uint32_t* locations, int max) noexcept;
+// Where the program's own code was loaded: addresses Start to End - 1.
+struct ProgramImage {
+  std::uintptr_t Start;
+  std::uintptr_t End;
+};
+ProgramImage ThisProgram() noexcept;
 
 // Ends the process with the exit code.
 [[noreturn]] void LeaveProcess(int exitCode) noexcept;

@@ -10,15 +10,29 @@ namespace nagyszam {
 namespace scan {
 inline constexpr std::uint8_t Esc = 1;
 inline constexpr std::uint8_t Digit1 = 2;  // the top row runs 1..9, 0, -, = as 2..13
+inline constexpr std::uint8_t Digit2 = 3;
+inline constexpr std::uint8_t Digit6 = 7;
+inline constexpr std::uint8_t Digit0 = 11;
+inline constexpr std::uint8_t Minus = 12;
+inline constexpr std::uint8_t Equals = 13;
 inline constexpr std::uint8_t Backspace = 14;
 inline constexpr std::uint8_t Tab = 15;
+inline constexpr std::uint8_t LeftBracket = 26;
+inline constexpr std::uint8_t RightBracket = 27;
 inline constexpr std::uint8_t Enter = 28;
 inline constexpr std::uint8_t Ctrl = 29;
+inline constexpr std::uint8_t Semicolon = 39;
+inline constexpr std::uint8_t Quote = 40;
+inline constexpr std::uint8_t Backquote = 41;
 inline constexpr std::uint8_t LeftShift = 42;
+inline constexpr std::uint8_t Backslash = 43;
+inline constexpr std::uint8_t Comma = 51;
+inline constexpr std::uint8_t Period = 52;
 inline constexpr std::uint8_t Slash = 53;
 inline constexpr std::uint8_t RightShift = 54;
 inline constexpr std::uint8_t KeypadStar = 55;
 inline constexpr std::uint8_t Alt = 56;
+inline constexpr std::uint8_t Space = 57;
 inline constexpr std::uint8_t CapsLock = 58;
 inline constexpr std::uint8_t F1 = 59;  // F1..F10 are 59..68
 inline constexpr std::uint8_t F10 = 68;
@@ -39,6 +53,11 @@ inline constexpr std::uint8_t Insert = 82;
 inline constexpr std::uint8_t Delete = 83;
 inline constexpr std::uint8_t F11 = 87;
 inline constexpr std::uint8_t F12 = 88;
+
+// The letter keys a..z of a US keyboard.
+inline constexpr std::array<std::uint8_t, 26> Letters{30, 48, 46, 32, 18, 33, 34, 35, 23,
+                                                      36, 37, 38, 50, 49, 24, 25, 16, 19,
+                                                      31, 20, 22, 47, 17, 45, 21, 44};
 }  // namespace scan
 
 // Shift, Ctrl, Alt and the lock keys: pressed alone they give no key.
@@ -51,9 +70,9 @@ constexpr bool IsModifierScanCode(std::uint8_t scanCode) noexcept {
 // The digit a keypad key stands for in an Alt composition, by position
 // (7 8 9 / 4 5 6 / 1 2 3 / 0); -1 for every other scan code.
 constexpr int KeypadDigit(std::uint8_t scanCode) noexcept {
-  constexpr std::array<int, 12> digits{7, 8, 9, -1, 4, 5, 6, -1, 1, 2, 3, 0};
+  constexpr std::array<int, 12> Digits{7, 8, 9, -1, 4, 5, 6, -1, 1, 2, 3, 0};
   if (scanCode < scan::Home || scanCode > scan::Insert) return -1;
-  return digits[scanCode - scan::Home];
+  return Digits[scanCode - scan::Home];
 }
 
 // The code of an extended key: its scan code changed by the modifiers held,
@@ -62,7 +81,7 @@ constexpr std::uint8_t ExtendedKeyCode(std::uint8_t scanCode, bool alt, bool ctr
                                        bool shift) noexcept {
   const int s = scanCode;
   if (alt) {
-    if (s >= 2 && s <= 13) return static_cast<std::uint8_t>(s + 118);
+    if (s >= scan::Digit1 && s <= scan::Equals) return static_cast<std::uint8_t>(s + 118);
     if (s == scan::Enter) return 166;
     if (s == scan::Slash) return 164;
     if (s >= scan::F1 && s <= scan::F10) return static_cast<std::uint8_t>(s + 45);
@@ -74,13 +93,13 @@ constexpr std::uint8_t ExtendedKeyCode(std::uint8_t scanCode, bool alt, bool ctr
     return scanCode;
   }
   if (ctrl) {
-    constexpr std::array<std::uint8_t, 13> ctrlPad{119, 141, 132, 142, 115, 143, 116,
+    constexpr std::array<std::uint8_t, 13> CtrlPad{119, 141, 132, 142, 115, 143, 116,
                                                    78,  117, 145, 118, 146, 147};
     if (s == scan::Tab) return 148;
     if (s == scan::Slash) return 149;
     if (s == scan::KeypadStar) return 150;
     if (s >= scan::F1 && s <= scan::F10) return static_cast<std::uint8_t>(s + 35);
-    if (s >= scan::Home && s <= scan::Delete) return ctrlPad[s - scan::Home];
+    if (s >= scan::Home && s <= scan::Delete) return CtrlPad[s - scan::Home];
     if (s == scan::F11) return 137;
     if (s == scan::F12) return 138;
     return scanCode;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "console/decimal.h"
+
 namespace nagyszam {
 
 namespace {
@@ -16,19 +18,15 @@ void Put(ReportWriter& writer, const char* text) noexcept {
 }
 
 void PutHex(ReportWriter& writer, std::uint32_t value) noexcept {
-  constexpr char digits[] = "0123456789ABCDEF";
+  constexpr char HexDigits[] = "0123456789ABCDEF";
   for (int shift = 28; shift >= 0; shift -= 4)
-    writer.Out[writer.Length++] = static_cast<std::uint8_t>(digits[(value >> shift) & 0xF]);
+    writer.Out[writer.Length++] = static_cast<std::uint8_t>(HexDigits[(value >> shift) & 0xF]);
 }
 
 void PutDecimal(ReportWriter& writer, std::uint16_t value) noexcept {
-  std::uint8_t digits[5];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<std::uint8_t>('0' + value % 10);
-    value = static_cast<std::uint16_t>(value / 10);
-  } while (value != 0);
-  while (count > 0) writer.Out[writer.Length++] = digits[--count];
+  DecimalText digits;
+  const int length = FormatDecimal(value, false, digits);
+  for (int i = 0; i < length; ++i) writer.Out[writer.Length++] = digits[i];
 }
 
 }  // namespace

@@ -90,4 +90,10 @@ int ShownRowLength(const WindowRow& row, int width) noexcept {
   return length;
 }
 
+int ShownRowCount(const Window& window) noexcept {
+  int count = window.Height;
+  while (count > 0 && ShownRowLength(window.Cells[count - 1], window.Width) == 0) --count;
+  return count;
+}
+
 }  // namespace nagyszam

@@ -49,4 +49,7 @@ bool PlaceWritePosition(std::uint8_t column, std::uint8_t row, Window& window) n
 // blank (0 and space both show as one).
 int ShownRowLength(const WindowRow& row, int width) noexcept;
 
+// The number of rows up to the last one that shows anything but blanks.
+int ShownRowCount(const Window& window) noexcept;
+
 }  // namespace nagyszam

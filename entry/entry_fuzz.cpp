@@ -19,11 +19,13 @@
 #include <string>
 
 #include "console/console.h"
-#include "console/memory_console.h"
+#include "console/testing/memory_console.h"
 #include "entry/entry.h"
 
 namespace nagyszam {
 namespace {
+
+using namespace testing;
 
 void Fail(const char* what) {
   std::fprintf(stderr, "entry fuzz: %s\n", what);
@@ -126,6 +128,7 @@ void CheckCells(const NemNegEgesz& x) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace nagyszam;
+  using namespace nagyszam::testing;
   if (size < 3) return 0;
   const bool isSigned = data[0] & 1;
   StartMemoryConsole(data[1], data[2]);

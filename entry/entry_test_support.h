@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "console/console.h"
-#include "console/memory_console.h"
 #include "console/short_text.h"
+#include "console/testing/memory_console.h"
 #include "numbers/numbers.h"
 
 namespace nagyszam::testing {

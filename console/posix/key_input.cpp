@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "console/console_backend.h"
-#include "console/key_decoder.h"
 #include "console/posix/cursor_report.h"
+#include "console/posix/key_decoder.h"
 #include "console/posix/output_buffer.h"
 #include "console/posix/terminal_guard.h"
 
@@ -153,7 +153,7 @@ void KeepTypedBytes(const std::uint8_t* bytes, std::size_t length) noexcept {
   input.NextByte = 0;
 }
 
-void NextInputKeyEvent(KeyEvent& event) noexcept {
+void NextKeyEvent(KeyEvent& event) noexcept {
   Decode();
   event = input.Events[input.NextEvent++];
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "console/decimal.h"
 #include "console/posix/terminal_guard.h"
 
 namespace nagyszam {
@@ -65,15 +66,9 @@ void AppendText(OutputBuffer& buffer, const char* text) noexcept {
   Append(buffer, reinterpret_cast<const std::uint8_t*>(text), std::strlen(text));
 }
 
-void AppendNumber(OutputBuffer& buffer, int value) noexcept {
-  std::uint8_t digits[12];
-  int first = 12;
-  auto rest = static_cast<unsigned>(value < 0 ? 0 : value);
-  do {
-    digits[--first] = static_cast<std::uint8_t>('0' + rest % 10);
-    rest /= 10;
-  } while (rest != 0);
-  Append(buffer, digits + first, static_cast<std::size_t>(12 - first));
+void AppendNumber(OutputBuffer& buffer, std::uint32_t value) noexcept {
+  DecimalText digits;
+  Append(buffer, digits.data(), static_cast<std::size_t>(FormatDecimal(value, false, digits)));
 }
 
 void StartUnit(OutputBuffer& buffer) noexcept {

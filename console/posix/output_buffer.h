@@ -29,7 +29,7 @@ void StartOutputBuffer(int fd, OutputBuffer& buffer) noexcept;
 // Appends; sends what is gathered first when it would not fit.
 void Append(OutputBuffer& buffer, const std::uint8_t* bytes, std::size_t length) noexcept;
 void AppendText(OutputBuffer& buffer, const char* text) noexcept;
-void AppendNumber(OutputBuffer& buffer, int value) noexcept;
+void AppendNumber(OutputBuffer& buffer, std::uint32_t value) noexcept;
 
 // Begins a unit of at most 32 bytes (an escape sequence, a glyph) that a
 // signal never cuts in two: while an ending or stop signal waits, Flush

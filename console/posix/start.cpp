@@ -83,6 +83,8 @@ void AskCursor(Window& window) noexcept {
   KeepTypedBytes(bytes, length);
 }
 
+// Every way out but an ending signal (which the guard handles) passes
+// here: the window finished and the terminal's settings back as found.
 void FinishAtExit() {
   FinishConsole();
   RestoreTerminal();

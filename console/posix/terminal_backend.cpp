@@ -141,9 +141,7 @@ std::uint16_t TerminalEndOutput(const Window& window) noexcept {
 
 std::uint16_t TerminalFinish(const Window& window) noexcept {
   MoveTo(window.Column, window.Row);
-  const std::uint16_t code = Sent();
-  RestoreTerminal();
-  return code;
+  return Sent();
 }
 
 void TerminalWriteReport(const std::uint8_t* bytes, std::size_t length) noexcept {
@@ -152,7 +150,7 @@ void TerminalWriteReport(const std::uint8_t* bytes, std::size_t length) noexcept
 
 constexpr ConsoleBackend TerminalBackend{
     TerminalBeginOutput, TerminalShowByte, TerminalShowClear,   TerminalEndOutput,
-    NextInputKeyEvent,   TerminalFinish,   TerminalWriteReport,
+    NextKeyEvent,        TerminalFinish,   TerminalWriteReport,
 };
 
 }  // namespace

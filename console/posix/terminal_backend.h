@@ -3,13 +3,13 @@
 
 #include <cstdint>
 
-#include "console/charset.h"
 #include "console/console_backend.h"
+#include "console/posix/charset.h"
 
 namespace nagyszam {
 
-// The terminal on out: its size in columns and rows, and whether the
-// start-up cursor is known (else the first output places it).
+// The terminal on out, its size in columns and rows (at least the
+// window's). Its cursor is not known yet: the first output places it.
 const ConsoleBackend& StartTerminalBackend(int out, const Charset& chars, int columns,
                                            int rows) noexcept;
 

@@ -51,11 +51,9 @@ std::uint16_t TranscriptEndOutput(const Window&) noexcept {
 }
 
 std::uint16_t TranscriptFinish(const Window& window) noexcept {
-  RestoreTerminal();  // keys may have come from a terminal
   if (transcript.StartError != 0) return transcript.StartError;
-  int last = window.Height;
-  while (last > 0 && ShownRowLength(window.Cells[last - 1], window.Width) == 0) --last;
-  for (int row = 0; row < last; ++row) PutRow(window.Cells[row], window.Width);
+  const int shown = ShownRowCount(window);
+  for (int row = 0; row < shown; ++row) PutRow(window.Cells[row], window.Width);
   return Sent();
 }
 
@@ -65,7 +63,7 @@ void TranscriptWriteReport(const std::uint8_t* bytes, std::size_t length) noexce
 
 constexpr ConsoleBackend TranscriptBackend{
     TranscriptBeginOutput, TranscriptShowByte, TranscriptShowClear,   TranscriptEndOutput,
-    NextInputKeyEvent,     TranscriptFinish,   TranscriptWriteReport,
+    NextKeyEvent,          TranscriptFinish,   TranscriptWriteReport,
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Keys from standard input. A console delivers key events with scan codes
 // and the control key state; a file or pipe delivers bytes, each one key.
+#include "console/key_scan_codes.h"
 #include "console/windows/windows_backends.h"
 
 namespace nagyszam {
@@ -75,7 +76,7 @@ void NextByteEvent(KeyEvent& event) noexcept {
     event.Down = true;
     event.Character = byte;
     // Only a byte that is no character needs a code: the key's own.
-    event.ScanCode = byte == 0 ? 3 : 0;
+    event.ScanCode = byte == 0 ? scan::Digit2 : 0;
     return;
   }
 }
@@ -86,7 +87,7 @@ void StartKeyInput(HANDLE in, HANDLE err, bool fromConsole) noexcept {
   input = KeyInput{in, err, fromConsole, false};
 }
 
-void NextKeyInputEvent(KeyEvent& event) noexcept {
+void NextKeyEvent(KeyEvent& event) noexcept {
   if (input.FromConsole)
     NextConsoleEvent(event);
   else

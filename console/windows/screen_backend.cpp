@@ -125,7 +125,7 @@ void ScreenWriteReport(const std::uint8_t* bytes, std::size_t length) noexcept {
 
 constexpr ConsoleBackend ScreenBackend{
     ScreenBeginOutput, ScreenShowByte, ScreenShowClear,   ScreenEndOutput,
-    NextKeyInputEvent, ScreenFinish,   ScreenWriteReport,
+    NextKeyEvent,      ScreenFinish,   ScreenWriteReport,
 };
 
 }  // namespace

@@ -49,9 +49,8 @@ std::uint16_t TranscriptEndOutput(const Window&) noexcept {
 
 std::uint16_t TranscriptFinish(const Window& window) noexcept {
   if (transcript.StartError != 0) return 0;
-  int last = window.Height;
-  while (last > 0 && ShownRowLength(window.Cells[last - 1], window.Width) == 0) --last;
-  for (int row = 0; row < last; ++row) PutRow(window.Cells[row], window.Width);
+  const int shown = ShownRowCount(window);
+  for (int row = 0; row < shown; ++row) PutRow(window.Cells[row], window.Width);
   return TranscriptEndOutput(window);
 }
 
@@ -62,7 +61,7 @@ void TranscriptWriteReport(const std::uint8_t* bytes, std::size_t length) noexce
 
 constexpr ConsoleBackend TranscriptBackend{
     TranscriptBeginOutput, TranscriptShowByte, TranscriptShowClear,   TranscriptEndOutput,
-    NextKeyInputEvent,     TranscriptFinish,   TranscriptWriteReport,
+    NextKeyEvent,          TranscriptFinish,   TranscriptWriteReport,
 };
 
 }  // namespace

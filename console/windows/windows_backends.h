@@ -22,7 +22,7 @@ const ConsoleBackend& StartTranscriptBackend(HANDLE out, HANDLE err,
 // Keys from standard input: console input events, or the bytes of a file
 // or pipe (a line end is Enter, and the end of input ends the program).
 void StartKeyInput(HANDLE in, HANDLE err, bool fromConsole) noexcept;
-void NextKeyInputEvent(KeyEvent& event) noexcept;
+void NextKeyEvent(KeyEvent& event) noexcept;
 
 // Writes all bytes to out; false when it refused any.
 bool WriteAll(HANDLE out, const void* bytes, DWORD length) noexcept;

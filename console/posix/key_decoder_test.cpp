@@ -1,0 +1,168 @@
+// The terminal decoder: bytes in, key presses out, fed all at once, byte by
+// byte just inside the Esc wait, and decided by the wait instead of the end
+// of input; all three must agree. Time is passed in: nothing sleeps.
+#include "console/posix/key_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include "console/posix/cursor_report.h"
+
+#include <string>
+#include <vector>
+
+namespace nagyszam {
+namespace {
+
+// scan/character and the modifiers: Shift, Ctrl, Alt, Enhanced.
+std::string Describe(const KeyEvent& e) {
+  std::string s = std::to_string(e.ScanCode) + "/" + std::to_string(e.Character);
+  const bool held[] = {e.Shift, e.Ctrl, e.LeftAlt, e.RightAlt, e.Enhanced, !e.Down};
+  const char* const marks[] = {" S", " C", " A", " R", " E", " up"};
+  for (int i = 0; i < 6; ++i)
+    if (held[i]) s += marks[i];
+  return s;
+}
+
+using Keys = std::vector<std::string>;
+
+const Charset& CharsetNamed(const char* codeset) {
+  static Charset utf8, latin2;
+  Charset& chars = codeset[0] == 'U' ? utf8 : latin2;
+  if (chars.ShownLength[' '] == 0) MakeCharset(codeset, chars);
+  return chars;
+}
+
+struct Feeding {
+  const char* Codeset = "UTF-8";
+  bool FromTerminal = true;
+};
+
+Keys Decode(const std::string& bytes, Feeding how, std::int64_t stepMs, bool endOfInput) {
+  KeyDecoder d;
+  StartKeyDecoder(d, CharsetNamed(how.Codeset), how.FromTerminal);
+  Keys keys;
+  KeyEvent out[MaxDecodedEvents];
+  auto take = [&](int count) {
+    for (int i = 0; i < count; ++i) keys.push_back(Describe(out[i]));
+  };
+  std::int64_t now = 1000;
+  for (char c : bytes) {
+    take(FeedKeyByte(d, static_cast<std::uint8_t>(c), now, out));
+    now += stepMs;
+  }
+  take(endOfInput ? EndKeyDecoder(d, out) : FlushKeyDecoder(d, now + EscapeWaitMs, out));
+  EXPECT_EQ(KeyDecoderDeadline(d), -1) << "something left held";
+  return keys;
+}
+
+TEST(KeyDecoder, BytesToKeys) {
+  const std::string longNumber(40, '7');
+  const Feeding pipe{"UTF-8", false}, latin2{"ISO-8859-2", true};
+  const struct {
+    std::string Bytes;
+    Keys Expected;
+    Feeding How = {};
+  } cases[] = {
+      {"\x1b[A\x1bOA\x1b[1;1A", {"72/0 E", "72/0 E", "72/0 E"}},
+      {"\x1b[B\x1bOC\x1b[D\x1b[H\x1bOF", {"80/0 E", "77/0 E", "75/0 E", "71/0 E", "79/0 E"}},
+      {"\x1b[1~\x1b[2~\x1b[3~\x1b[4~", {"71/0 E", "82/0 E", "83/0 E", "79/0 E"}},
+      {"\x1b[5~\x1b[6~\x1b[7~\x1b[8~", {"73/0 E", "81/0 E", "71/0 E", "79/0 E"}},
+      {"\x1b[E\x1bOE\x1b[G", {"76/0", "76/0", "76/0"}},
+      {"\x1bOP\x1b[12~\x1b[[C\x1bOS\x1b[[E", {"59/0", "60/0", "61/0", "62/0", "63/0"}},
+      {"\x1b[17~\x1b[21~\x1b[23~\x1b[24~", {"64/0", "68/0", "87/0", "88/0"}},
+      {"\x1b[1;2A\x1b[a\x1bOa\x1bO5D", {"72/0 S E", "72/0 S E", "72/0 C E", "75/0 C E"}},
+      {"\x1b[1;3A\x1b\x1b[A\x1b[1;9A", {"72/0 A E", "72/0 A E", "72/0 A E"}},
+      {"\x1b[1;8A", {"72/0 S C A E"}},
+      {"\x1b[3$\x1b[3^\x1b[3@\x1b[3;6~", {"83/0 S E", "83/0 C E", "83/0 S C E", "83/0 S C E"}},
+      {"\x1b[1;2P\x1b[25~\x1b[34~\x1b[24^", {"59/0 S", "61/0 S", "68/0 S", "88/0 C"}},
+      {"\x1b[Z\x1bOM\x1bOo\x1bOw\x1bOj", {"15/9 S", "28/13 E", "53/47 E", "71/55", "55/42"}},
+      {"\r\x7f\b\t\x1b", {"28/13", "14/8", "14/8", "15/9", "1/27"}},
+      {"\x1b\x1b\x1b"
+       "b\x1b"
+       "B\x1b\r",
+       {"1/27 A", "48/98 A", "48/66 S A", "28/13 A"}},
+      {"\x1b[", {"26/91 A"}},
+      {"\x1bO", {"24/79 S A"}},
+      {std::string("\x01\x1a\n\0\x1b\x01", 6),
+       {"30/1 C", "44/26 C", "36/10 C", "3/0 C", "30/1 C A"}},
+      {"\x1c\x1d\x1e\x1f", {"43/28 C", "27/29 C", "7/30 C", "12/31 C"}},
+      {"aA !?~0-",
+       {"30/97", "30/65 S", "57/32", "2/33 S", "53/63 S", "41/126 S", "11/48", "12/45"}},
+      // Alt with a keypad digit must not start a composition no release ends.
+      {"\x1b\x1bOu\x1b\x1bOp\x1b\x1b[E", {"6/53 A", "11/48 A", "76/0 A E"}},
+      // Characters of the charset; what code page 852 lacks is '?'.
+      {"\xC5\x91\xC3\xA9\xC5\xB0\xE2\x96\x91", {"0/139", "0/130", "0/235", "0/176"}},
+      {"\x1b\xC5\x91\xDF\xBF\xE2\x82\xAC\xF0\x9F\x98\x80", {"0/139 A", "0/63", "0/63", "0/63"}},
+      {"\xFF\xC5x\xC0\x80\xED\xA0\x80\xF4\x90\x80\x80",
+       {"0/63", "0/63", "45/120", "0/63", "0/63", "0/63", "0/63"}},
+      {"\xF5\xFB\xA4\xC5\x91\x1b\xF5",
+       {"0/139", "0/251", "0/207", "0/145", "0/63", "0/139 A"},
+       latin2},
+      // Unknown sequences are dropped whole; a byte that breaks one stands alone.
+      {"\x1b[:A\x1bO:P\x1b[99~\x1b[1;5;7A\x1b[?1;2c\x1b[200~\x1b[I\x1b[1:2A\x1b[2A\x1b[1 "
+       "A\x1bOz\x1b[[Zx",
+       {"45/120"}},
+      {"\x1b[" + longNumber + "A\x1b[1;" + longNumber + "~\x1bO" + longNumber + "Px", {"45/120"}},
+      {"\x1b[12\r\x1b[" + longNumber + "\rx", {"28/13", "28/13", "45/120"}},
+      {"\x1b[1\x1b[A\x1bO\x1b[B\x1b[[\x1b[C\x1b[12;40R", {"72/0 E", "80/0 E", "77/0 E"}},
+      // Cut off at the end: nothing but a lone ESC comes out.
+      {"a\x1b", {"30/97", "1/27"}},
+      {"\x1b[1;5", {}},
+      {"\x1b\x1b[", {}},
+      {"\x1bO5", {}},
+      {"\x1b[[", {}},
+      {"\xE2\x82", {}},
+      {"\x1b\xC5", {}},
+      // From a pipe, LF and CR LF are Enter.
+      {"1\n\r\n\r\r\n\x1b\n", {"2/49", "28/13", "28/13", "28/13", "28/13", "28/13 A"}, pipe},
+      {"\x1b[A\n\x7f", {"72/0 E", "28/13", "14/8"}, pipe},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Bytes));
+    EXPECT_EQ(Decode(c.Bytes, c.How, 0, true), c.Expected) << "all at once";
+    EXPECT_EQ(Decode(c.Bytes, c.How, EscapeWaitMs - 1, true), c.Expected) << "byte by byte";
+    EXPECT_EQ(Decode(c.Bytes, c.How, EscapeWaitMs - 1, false), c.Expected) << "by the wait";
+  }
+}
+
+// The wait counts from the last byte; what it cuts off is decided alone.
+TEST(KeyDecoder, EscapeWaitByTheClockPassedIn) {
+  KeyDecoder d;
+  StartKeyDecoder(d, CharsetNamed("UTF-8"), true);
+  KeyEvent out[MaxDecodedEvents];
+  EXPECT_EQ(KeyDecoderDeadline(d), -1);
+  EXPECT_EQ(FeedKeyByte(d, 0x1b, 100, out), 0);
+  EXPECT_EQ(KeyDecoderDeadline(d), 100 + EscapeWaitMs);
+  EXPECT_EQ(FlushKeyDecoder(d, 99 + EscapeWaitMs, out), 0);
+  ASSERT_EQ(FlushKeyDecoder(d, 100 + EscapeWaitMs, out), 1);
+  EXPECT_EQ(Describe(out[0]), "1/27");
+  EXPECT_EQ(FeedKeyByte(d, 0x1b, 1000, out), 0);
+  ASSERT_EQ(FeedKeyByte(d, 'b', 1000 + EscapeWaitMs, out), 2);
+  EXPECT_EQ(Describe(out[0]) + Describe(out[1]), "1/2748/98");
+  for (const char c : std::string("\x1b[2")) FeedKeyByte(d, c, 2000, out);
+  ASSERT_EQ(FeedKeyByte(d, '~', 2000 + EscapeWaitMs, out), 1);
+  EXPECT_EQ(Describe(out[0]), "41/126 S");
+  // An over-long sequence is skipped up to its final byte, or to the wait.
+  for (int i = 0; i < 2 * MaxHeldBytes; ++i) FeedKeyByte(d, i < 2 ? "\x1b["[i] : '1', 3000, out);
+  EXPECT_EQ(KeyDecoderDeadline(d), 3000 + EscapeWaitMs);
+  EXPECT_EQ(FlushKeyDecoder(d, 3000 + EscapeWaitMs, out), 0);
+  ASSERT_EQ(FeedKeyByte(d, '1', 4000, out), 1);
+  EXPECT_EQ(Describe(out[0]), "2/49");
+}
+
+// The terminal's answer to the cursor question, among keys typed meanwhile.
+TEST(CursorReport, FoundAmongKeysAndCut) {
+  std::string bytes = "a\x1b[1;2\x1b[12;300Rb";
+  CursorReport report{};
+  ASSERT_TRUE(
+      FindCursorReport(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), report));
+  EXPECT_EQ(report.Row * 1000 + report.Column, 12300);
+  bytes.resize(
+      CutCursorReport(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size(), report));
+  EXPECT_EQ(bytes, "a\x1b[1;2b");
+  EXPECT_FALSE(
+      FindCursorReport(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), report));
+}
+
+}  // namespace
+}  // namespace nagyszam
