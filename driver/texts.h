@@ -7,7 +7,6 @@
 
 namespace nagyszam {
 
-inline constexpr ShortText NewRow{2, {'\r', '\n'}};
 inline constexpr ShortText TwoNewRows = Concat(NewRow, NewRow);
 
 // Headings carry their own line breaks.
