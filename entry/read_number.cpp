@@ -194,36 +194,34 @@ void StoreDigits(const DigitBuffer& buffer, NemNegEgesz& cells) noexcept {
 
 void ReadNemNegEgesz(ShortText prompt, NemNegEgesz& x) noexcept {
   WritePromptRow(prompt, NemNegLeadIn);
-  DigitBuffer buffer;
+  DigitBuffer buffer{};
   buffer.Counter = -1;
-  buffer.SignWrapColumn = 0;
-  std::uint8_t k = 0;
-  do {
-    k = ReadKey();
+  for (;;) {
+    const std::uint8_t k = ReadKey();
     if (k == KeyBackspace)
       TakeNemNegBackspace(buffer);
     else
       TakeDigitPhaseKey(k, buffer);
-  } while (!EndsEntry(k, buffer));
+    if (EndsEntry(k, buffer)) break;
+  }
   StoreDigits(buffer, x);
 }
 
 void ReadEgesz(ShortText prompt, Egesz& x) noexcept {
   WritePromptRow(prompt, EgeszLeadIn);
   x.Sign = Elojel::Pozitiv;
-  DigitBuffer buffer;
+  DigitBuffer buffer{};
   buffer.Counter = NoSignYet;
-  buffer.SignWrapColumn = 0;
-  std::uint8_t k = 0;
-  do {
-    k = ReadKey();
+  for (;;) {
+    const std::uint8_t k = ReadKey();
     if (buffer.Counter == NoSignYet)
       TakeSignPhaseKey(k, buffer, x);
     else if (k == KeyBackspace)
       TakeEgeszBackspace(buffer);
     else
       TakeDigitPhaseKey(k, buffer);
-  } while (!EndsEntry(k, buffer));
+    if (EndsEntry(k, buffer)) break;
+  }
   StoreDigits(buffer, x.Magnitude);
   x.Top = static_cast<std::uint8_t>(buffer.Counter);
 }
