@@ -34,8 +34,7 @@ int ExitCode(pid_t child) {
   return test::WaitChild(child, 2000, status) && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Also what the emulator answers (the cursor position report), as terminal
-// input to the program.
+// The keys, and what the emulator answers (the cursor position report).
 void ToProgram(const char* bytes, std::size_t length, void* fd) {
   while (length > 0) {
     const ssize_t n = write(*static_cast<int*>(fd), bytes, length);

@@ -18,8 +18,7 @@ struct ScriptedRun {
 ScriptedRun RunScripted(const std::string& keys, int columns, int lines);
 
 struct TerminalRun {
-  std::vector<std::string>
-      Screen;  // UTF-8 rows without trailing spaces, down to the last not blank
+  std::vector<std::string> Screen;  // UTF-8 rows without trailing spaces, to the last not blank
   int ExitCode;
 };
 
