@@ -188,4 +188,34 @@ std::uint16_t TakeOutputError() {
   return code;
 }
 
+void WriteTextChecked(ShortText text) {
+  WriteText(text);
+  CheckOutput();
+}
+
+void WriteCharChecked(std::uint8_t c) {
+  WriteChar(c);
+  CheckOutput();
+}
+
+void WriteSignedChecked(std::int32_t value) {
+  WriteSigned(value);
+  CheckOutput();
+}
+
+void WriteUnsignedChecked(std::uint32_t value) {
+  WriteUnsigned(value);
+  CheckOutput();
+}
+
+void WriteBooleanChecked(bool value) {
+  WriteBoolean(value);
+  CheckOutput();
+}
+
+void EndLineChecked() {
+  EndLine();
+  CheckOutput();
+}
+
 }  // namespace nagyszam

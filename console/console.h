@@ -36,4 +36,12 @@ void CheckOutput();
 // Returns the pending output error code (0 when none) and clears it.
 std::uint16_t TakeOutputError();
 
+// Checked writes: each write followed at once by CheckOutput.
+void WriteTextChecked(ShortText text);
+void WriteCharChecked(std::uint8_t c);
+void WriteSignedChecked(std::int32_t value);
+void WriteUnsignedChecked(std::uint32_t value);
+void WriteBooleanChecked(bool value);
+void EndLineChecked();
+
 }  // namespace nagyszam

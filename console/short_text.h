@@ -55,4 +55,7 @@ constexpr ShortText Concat(const ShortText& a, const ShortText& b) noexcept {
 
 inline constexpr ShortText EmptyText{0, {}};
 
+// CR LF: the cursor to column 1 of the next row.
+inline constexpr ShortText NewRow{2, {13, 10}};
+
 }  // namespace nagyszam

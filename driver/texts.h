@@ -7,7 +7,6 @@
 
 namespace nagyszam {
 
-inline constexpr ShortText NewRow{2, {'\r', '\n'}};
 inline constexpr ShortText TwoNewRows = Concat(NewRow, NewRow);
 
 // Headings carry their own line breaks.
@@ -47,7 +46,7 @@ inline constexpr ShortText SignedOperands = Cp852Text(u8"a(egész):");
 inline constexpr ShortText SignedOperandsAnd = Cp852Text(u8" és b(egész):");
 
 // The error-flag answer, indexed by the flag.
-inline constexpr std::array<ShortText, 2> NemIgen{Cp852Text(u8"nem"), Cp852Text(u8"igen")};
+inline constexpr std::array NemIgen{Cp852Text(u8"nem"), Cp852Text(u8"igen")};
 
 // Ends a result row whose own operation overflowed.
 inline constexpr ShortText Overflow = Cp852Text(u8" (túlcsordulás)");
