@@ -61,6 +61,16 @@ void WriteDecimal(std::uint32_t magnitude, bool negative) noexcept {
   LeaveProcess(code % 256);
 }
 
+// The report names the caller's checked write as the failing location,
+// whether it called CheckOutput itself or a checked write did.
+void CheckOutputFor(const void* caller) noexcept {
+  ConsoleState& s = Started();
+  if (s.OutputError == 0) return;
+  const std::uint16_t code = s.OutputError;
+  s.OutputError = 0;
+  StopWithRuntimeError(code, caller);
+}
+
 }  // namespace
 
 void UseConsoleBackend(const ConsoleBackend& backend, int width, int height) noexcept {
@@ -174,11 +184,7 @@ void EndLine() {
 }
 
 [[gnu::noinline]] void CheckOutput() {
-  ConsoleState& s = Started();
-  if (s.OutputError == 0) return;
-  const std::uint16_t code = s.OutputError;
-  s.OutputError = 0;
-  StopWithRuntimeError(code, __builtin_return_address(0));
+  CheckOutputFor(__builtin_return_address(0));
 }
 
 std::uint16_t TakeOutputError() {
@@ -188,34 +194,34 @@ std::uint16_t TakeOutputError() {
   return code;
 }
 
-void WriteTextChecked(ShortText text) {
+[[gnu::noinline]] void WriteTextChecked(ShortText text) {
   WriteText(text);
-  CheckOutput();
+  CheckOutputFor(__builtin_return_address(0));
 }
 
-void WriteCharChecked(std::uint8_t c) {
+[[gnu::noinline]] void WriteCharChecked(std::uint8_t c) {
   WriteChar(c);
-  CheckOutput();
+  CheckOutputFor(__builtin_return_address(0));
 }
 
-void WriteSignedChecked(std::int32_t value) {
+[[gnu::noinline]] void WriteSignedChecked(std::int32_t value) {
   WriteSigned(value);
-  CheckOutput();
+  CheckOutputFor(__builtin_return_address(0));
 }
 
-void WriteUnsignedChecked(std::uint32_t value) {
+[[gnu::noinline]] void WriteUnsignedChecked(std::uint32_t value) {
   WriteUnsigned(value);
-  CheckOutput();
+  CheckOutputFor(__builtin_return_address(0));
 }
 
-void WriteBooleanChecked(bool value) {
+[[gnu::noinline]] void WriteBooleanChecked(bool value) {
   WriteBoolean(value);
-  CheckOutput();
+  CheckOutputFor(__builtin_return_address(0));
 }
 
-void EndLineChecked() {
+[[gnu::noinline]] void EndLineChecked() {
   EndLine();
-  CheckOutput();
+  CheckOutputFor(__builtin_return_address(0));
 }
 
 }  // namespace nagyszam
