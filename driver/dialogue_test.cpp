@@ -35,6 +35,7 @@ struct Scripted {
   std::vector<std::string> Env;  // the window's size and the locale, as the program finds them
   int ExitCode;                  // 1: the input ends at the last key wait...
   int Scrolled;                  // ...when this many rows must already be out
+  friend void PrintTo(const Scripted& row, std::ostream* out) { *out << row.File; }
 };
 
 const Scripted ScriptedRows[] = {
@@ -56,6 +57,7 @@ struct OnTerminal {
   std::vector<std::string> Keys;  // the first once asked for the cursor, each next once waited for
   int Columns, Lines;
   bool Answers;  // whether the terminal answers where its cursor is
+  friend void PrintTo(const OnTerminal& row, std::ostream* out) { *out << row.File; }
 };
 
 const OnTerminal TerminalRows[] = {

@@ -31,6 +31,7 @@ struct Fault {
   // For an output error's code, the function the run-time error report
   // names first; else the transcript or screen left, if checked.
   const char* Left;
+  friend void PrintTo(const Fault& row, std::ostream* out) { *out << row.What; }
 };
 
 const std::string Ex = "7\r3\r \r+12\r+5\rq", Sub = "3\r7\r \r-7\r+2\r";
