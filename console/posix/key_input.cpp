@@ -48,13 +48,16 @@ KeyInput input{};
 
 // Waits until input is readable or timeoutMs pass (-1: no limit). A signal
 // is acted on either before the wait or after it interrupted the wait: the
-// signals are blocked until the wait lets them in.
+// signals are blocked until the wait lets them in. The redraw after a
+// continue comes first, with the signals let in: a terminal that reads
+// nothing may hold it up, and an ending signal must still end the program.
 int WaitReadable(int timeoutMs) noexcept {
+  if (input.OnWake != nullptr) input.OnWake();
   sigset_t usual;
   BlockGuardedSignals(usual);
   if (ActOnSignals() && (timeoutMs < 0 || timeoutMs > ForegroundLookMs))
     timeoutMs = ForegroundLookMs;
-  if (input.OnWake != nullptr) input.OnWake();
+  if (ResumeNoted()) timeoutMs = 0;  // taken back just now: redraw, then wait
   timespec limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
   pollfd ready{input.Fd, POLLIN, 0};
   const int polled = ppoll(&ready, 1, timeoutMs < 0 ? nullptr : &limit, &usual);

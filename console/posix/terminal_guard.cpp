@@ -189,6 +189,10 @@ bool TakeResumed() noexcept {
   return true;
 }
 
+bool ResumeNoted() noexcept {
+  return guard.Resumed;
+}
+
 void EndIfSignalled() noexcept {
   if (guard.Ending != 0) EndBy(guard.Ending);
 }

@@ -49,6 +49,9 @@ bool ActOnSignals() noexcept;
 // something else by now.
 bool TakeResumed() noexcept;
 
+// The same without taking it: a redraw is due.
+bool ResumeNoted() noexcept;
+
 // The process ends by the ending signal that came, if any came.
 void EndIfSignalled() noexcept;
 

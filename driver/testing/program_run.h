@@ -1,32 +1,86 @@
-// Test support: the built program as a child process, with keys on its
-// standard input, either through pipes (the program then writes a transcript
-// of its window) or in a pseudo-terminal read back by a terminal emulator.
+// Test support: the built program as a child process with the standard
+// streams a test chooses, keys typed whenever it waits for them, and what
+// it leaves: how it ended, standard error, and the transcript or the screen
+// of a pseudo-terminal read back by a terminal emulator (libvterm).
 #pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vterm.h>
 
 #include <string>
 #include <vector>
 
 namespace nagyszam::testing {
 
-struct ScriptedRun {
-  std::string Transcript;  // standard output
-  std::string Errors;      // standard error
-  int ExitCode;            // -1 when ended by a signal or killed on timeout
+// Where the program's standard streams lead.
+enum class Wiring {
+  Pipes,       // keys through a pipe, the transcript back through another
+  Closed,      // keys through a pipe, standard output closed
+  ReadOnly,    // keys through a pipe, standard output open only for reading
+  Full,        // keys through a pipe, standard output /dev/full
+  Terminal,    // keys and screen on a pseudo-terminal
+  ScreenOnly,  // keys through a pipe, the screen on a pseudo-terminal
+  KeysOnly,    // keys from a pseudo-terminal, standard output closed
+  Shell,       // bash with job control on a pseudo-terminal: the program, then Commands
 };
 
-// Keys are bytes as a terminal would send them; LF is Enter.
-ScriptedRun RunScripted(const std::string& keys, int columns, int lines);
-
-struct TerminalRun {
-  std::vector<std::string> Screen;  // UTF-8 rows without trailing spaces, to the last not blank
-  int ExitCode;
+struct Launch {
+  Wiring How;
+  int Columns, Lines;            // the terminal's size
+  std::vector<std::string> Env;  // NAME=value, over LC_ALL=C.UTF-8, TERM=xterm and the tests'
+  bool Answers;                  // the terminal answers where its cursor stands
+  std::string Wrapper;           // "valgrind" (its memory checker), "nohup" or none
+  std::string Commands;          // the shell's; $found holds the terminal's settings before
 };
 
-// The same in a pseudo-terminal of the given size with a UTF-8 locale; LF in
-// the keys is sent as CR, as a terminal's Enter key sends it.
-TerminalRun RunInTerminal(const std::string& keys, int columns, int lines);
+// One run; every wait has a time limit, and the end kills what is left.
+class Session {
+ public:
+  explicit Session(const Launch& launch);
+  ~Session();
+  // Keys into the pipe, or as a terminal sends them; on a terminal the
+  // first keys go once the program asks where its cursor is.
+  void Type(const std::string& keys);
+  void Send(const std::string& bytes);  // the same at once
+  void Show(const std::string& bytes) { vterm_input_write(vt_, bytes.data(), bytes.size()); }
+  // True once the program sleeps waiting for a key without a time limit,
+  // every key read; false when it ended first or time ran out.
+  bool WaitForKey();
+  bool Ended() { return ended_ = ended_ || waitpid(pid_, &status_, WNOHANG) == pid_; }
+  void Signal(int signal) { kill(Program(), signal); }
+  void EndInput();                                // the keys' pipe closed, or the terminal hung up
+  void CloseReader() { close(out_), out_ = -1; }  // nobody reads standard output any more
+  // Waits for the end: the exit code, minus the ending signal, or -999.
+  int End();
+  // The transcript, or the rows scrolled off the terminal and then its
+  // screen down to the last row not blank; each row without trailing
+  // blanks and ended by LF.
+  std::string Shown() const;
+  // After End: the terminal's settings are as before the start, and a
+  // shell's next line scrolls the whole of it (no scroll region left).
+  bool AsFound();
 
-// Splits a transcript into its LF-terminated rows.
-std::vector<std::string> Rows(const std::string& transcript);
+  std::string Out, Err;             // standard output (or the terminal's side), standard error
+  std::vector<std::string> Pushed;  // rows scrolled off the terminal
+
+ private:
+  void Pump(int ms);  // takes output for ms, then what is there
+  pid_t Program();    // the program, also when the shell runs it
+  Launch launch_;
+  pid_t pid_ = -1, program_ = -1;
+  int status_ = 0;
+  bool ended_ = false, asked_ = false, afterRead_ = false;
+  int keys_ = -1, out_ = -1, err_ = -1, master_ = -1, slave_ = -1;
+  long readAtQuestion_ = 0, sent_ = 0;  // input bytes read before the question, sent since
+  termios found_{}, after_{};
+  VTerm* vt_ = nullptr;
+  VTermScreen* screen_ = nullptr;
+};
+
+// An expected transcript or screen, written by hand in driver/expected/.
+std::string Expected(const std::string& name);
 
 }  // namespace nagyszam::testing
