@@ -21,7 +21,8 @@ namespace nagyszam::kernels {
 
 static_assert(std::endian::native == std::endian::little, "digit words need little-endian bytes");
 
-constexpr int kWords = (MaxIndex + 1) / 8;
+constexpr int kCells = MaxIndex + 1;
+constexpr int kWords = kCells / 8;
 constexpr std::uint64_t kOnes = 0x0101010101010101;
 constexpr std::uint64_t kBias = 0xF6 * kOnes;  // 256 - 10 in every byte
 
@@ -33,6 +34,11 @@ inline std::uint64_t Load(const std::uint8_t* x, int w) noexcept {
 
 inline void Store(std::uint8_t* x, int w, std::uint64_t v) noexcept {
   std::memcpy(x + 8 * w, &v, sizeof v);
+}
+
+// Cells of the highest non-zero byte of word v, at word w: 0 for v = 0.
+constexpr int WordLength(std::uint64_t v, int w) noexcept {
+  return v == 0 ? 0 : 8 * w + 8 - std::countl_zero(v) / 8;
 }
 
 struct WordResult {
@@ -64,38 +70,55 @@ static_assert(AddWord(9 * kOnes, 0, 1).value == 0 && AddWord(9 * kOnes, 0, 1).ca
 static_assert(AddWord(0x0000000000000905, 0x0000000000000005, 0).value == 0x0000000000010000);
 static_assert(SubtractWord(0, 0, 1).value == 9 * kOnes && SubtractWord(0, 0, 1).carry == 1);
 static_assert(SubtractWord(0x0000000000000100, 0x0000000000000001, 0).value == 0x0000000000000009);
+static_assert(WordLength(0, 3) == 0 && WordLength(0x0000000000000100, 0) == 2);
+
+// What a kernel that writes a number reports: the result's length in cells
+// (up to its highest non-zero one, 0 for zero; for the steps only when
+// asked to measure), and `over`: a carry out of cell 255 for Add and StepUp,
+// a refusal (nothing written) for Subtract and StepDown.
+struct Outcome {
+  int length;
+  bool over;
+};
+
+// Both outputs of a division: their lengths.
+struct Lengths {
+  int quotient;
+  int remainder;
+};
 
 // One set of kernels: Set<false> is the portable one, Set<true> the AVX2 one
-// (defined in portable.cpp and avx2.cpp). Cells are 256 bytes; an output may
-// be an input. Only Multiply and DivMod set Hiba.
+// (defined in portable.cpp and the avx2 files). Cells are 256 bytes; an
+// output may be an input. Only Multiply and DivMod set Hiba.
 template <bool kAvx2>
 struct Set {
   // Cells up to the highest non-zero one: 0 for zero.
   static int Length(const std::uint8_t* x) noexcept;
   static bool Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept;
   static bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
-  // s = a + b modulo 10^256; returns the carry out of cell 255.
-  static bool Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
-  // d = a - b; for a < b returns false and leaves d as it was.
-  static bool Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
-  // y = x + 1 modulo 10^256; returns the carry out of cell 255.
-  static bool StepUp(const std::uint8_t* x, std::uint8_t* y) noexcept;
-  // y = x - 1; for zero returns false and leaves y as it was.
-  static bool StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept;
+  // s = a + b modulo 10^256.
+  static Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
+  // d = a - b; a < b is refused.
+  static Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
+  // y = x + 1 modulo 10^256.
+  static Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
+  // y = x - 1; zero is refused.
+  static Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
   // out = words 0..n-1 of cells as base 10^8 limbs, each at most 10^8 - 1
   // whatever the bytes; cells and out have room for n rounded up to 4.
   static void ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept;
   // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), words n..m-1
-  // zero; m is a multiple of 4.
+  // zero; m is a multiple of 4, limbs has room for n rounded up to 4.
   static void FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells, int m) noexcept;
   // column[k] = the sum of a[i] * b[k - i] for k below na + nb - 1 (at most
   // 32), with room for that count rounded up to 4; b[-3..-1] and
   // b[nb..nb+2] read as zero.
   static void Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
                       std::uint64_t* column) noexcept;
-  static void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
-  static void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                     NemNegEgesz& r) noexcept;
+  // Returns p's length.
+  static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
+  static Lengths DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                        NemNegEgesz& r) noexcept;
 };
 
 using Portable = Set<false>;

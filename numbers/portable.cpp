@@ -3,17 +3,33 @@
 // (cells.h). Cell 8w + k is byte k of word w, so on a little-endian machine
 // a word compares like its eight digits.
 #include "numbers/cells.h"
-#include "numbers/limbs.h"
+#include "numbers/divide.h"
+#include "numbers/multiply.h"
 
 namespace nagyszam::kernels {
 
-template <>
-int Portable::Length(const std::uint8_t* x) noexcept {
-  for (int w = kWords - 1; w >= 0; --w) {
-    const std::uint64_t v = Load(x, w);
-    if (v != 0) return 8 * w + 8 - std::countl_zero(v) / 8;
+namespace {
+
+// Words up to the highest one where x or y is non-zero.
+int UsedWords(const std::uint8_t* x, const std::uint8_t* y) noexcept {
+  int w = kWords;
+  while (w > 0 && (Load(x, w - 1) | Load(y, w - 1)) == 0) --w;
+  return w;
+}
+
+// The length of cells whose words from `from` up are zero.
+int LengthBelow(const std::uint8_t* x, int from) noexcept {
+  for (int w = from - 1; w >= 0; --w) {
+    if (const std::uint64_t v = Load(x, w); v != 0) return WordLength(v, w);
   }
   return 0;
+}
+
+}  // namespace
+
+template <>
+int Portable::Length(const std::uint8_t* x) noexcept {
+  return LengthBelow(x, kWords);
 }
 
 template <>
@@ -34,45 +50,52 @@ bool Portable::Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
 }
 
 template <>
-bool Portable::Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept {
+Outcome Portable::Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept {
+  // The used words and the one a carry moves into; the rest is zero.
+  const int n = std::min(UsedWords(a, b) + 1, kWords);
   std::uint64_t carry = 0;
-  for (int w = 0; w < kWords; ++w) {
+  for (int w = 0; w < n; ++w) {
     const WordResult sum = AddWord(Load(a, w), Load(b, w), carry);
     Store(s, w, sum.value);
     carry = sum.carry;
   }
-  return carry != 0;
+  for (int w = n; w < kWords; ++w) Store(s, w, 0);
+  return {LengthBelow(s, n), carry != 0};
 }
 
 template <>
-bool Portable::Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept {
+Outcome Portable::Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept {
   // Decided before any cell is written, so d may be a or b.
-  if (Greater(b, a)) return false;
+  if (Greater(b, a)) return {0, true};
+  const int n = UsedWords(a, b);
   std::uint64_t borrow = 0;
-  for (int w = 0; w < kWords; ++w) {
+  for (int w = 0; w < n; ++w) {
     const WordResult diff = SubtractWord(Load(a, w), Load(b, w), borrow);
     Store(d, w, diff.value);
     borrow = diff.carry;
   }
-  return true;
+  for (int w = n; w < kWords; ++w) Store(d, w, 0);
+  return {LengthBelow(d, n), false};
 }
 
 template <>
-bool Portable::StepUp(const std::uint8_t* x, std::uint8_t* y) noexcept {
+Outcome Portable::StepUp(const std::uint8_t* x, std::uint8_t* y, bool) noexcept {
+  const int n = std::min(UsedWords(x, x) + 1, kWords);
   std::uint64_t carry = 1;
   int w = 0;
-  for (; w < kWords && carry != 0; ++w) {
+  for (; w < n && carry != 0; ++w) {
     const WordResult s = AddWord(Load(x, w), 0, carry);
     Store(y, w, s.value);
     carry = s.carry;
   }
   for (; w < kWords; ++w) Store(y, w, Load(x, w));
-  return carry != 0;
+  return {LengthBelow(y, n), carry != 0};
 }
 
 template <>
-bool Portable::StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept {
-  if (Length(x) == 0) return false;
+Outcome Portable::StepDown(const std::uint8_t* x, std::uint8_t* y, bool) noexcept {
+  const int n = UsedWords(x, x);
+  if (n == 0) return {0, true};
   std::uint64_t borrow = 1;
   int w = 0;
   for (; w < kWords && borrow != 0; ++w) {
@@ -81,7 +104,7 @@ bool Portable::StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept {
     borrow = d.carry;
   }
   for (; w < kWords; ++w) Store(y, w, Load(x, w));
-  return true;
+  return {LengthBelow(y, n), false};
 }
 
 template <>
@@ -107,14 +130,14 @@ void Portable::Columns(const std::uint32_t* a, int na, const std::uint32_t* b, i
 }
 
 template <>
-void Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
-  limbs::Multiply<Portable>(a, b, p);
+int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
+  return limbs::Multiply<Portable>(a, b, p);
 }
 
 template <>
-void Portable::DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                      NemNegEgesz& r) noexcept {
-  limbs::DivMod<Portable>(a, b, q, r);
+Lengths Portable::DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                         NemNegEgesz& r) noexcept {
+  return limbs::DivMod<Portable>(a, b, q, r);
 }
 
 }  // namespace nagyszam::kernels

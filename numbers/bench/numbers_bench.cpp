@@ -245,9 +245,13 @@ std::string CpuName() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Rounds of interleaved batches; more gives steadier minima.
+  // Rounds of interleaved batches; more gives steadier minima. A second
+  // argument keeps only the operations whose name holds it.
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 400;
   std::vector<Case> cases = Cases();
+  if (argc > 2) {
+    std::erase_if(cases, [&](const Case& c) { return c.name.find(argv[2]) == std::string::npos; });
+  }
   std::printf("%s; %d interleaved rounds, fastest batch of each\n", CpuName().c_str(), rounds);
   std::printf("%-32s %9s %9s %9s %9s %10s  %s\n", "operation", "ours ns", "GMP ns", "Boost ns",
               "ours/GMP", "ours/Boost", "target");
