@@ -53,6 +53,11 @@ NAGYSZAM_TARGET int Avx2::Length(const std::uint8_t* x) noexcept {
 }
 
 template <>
+NAGYSZAM_TARGET int Avx2::Groups(const std::uint8_t* x) noexcept {
+  return UsedVectors<Scan::kOne>(x, x);
+}
+
+template <>
 NAGYSZAM_TARGET bool Avx2::Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept {
   __m256i differ = _mm256_setzero_si256();
   for (int v = 0; v < kVectors; ++v) {

@@ -1,84 +1,204 @@
 // The AVX2 kernels on limbs: conversions between cells and base 10^8 limbs
-// four words at a time, product columns summed in registers, and Multiply
-// and DivMod compiled for AVX2.
+// four words at a time, product columns summed in registers and carried
+// four at a time, and Multiply and DivMod compiled for AVX2. A limb sits in
+// a 64-bit lane, where _mm256_mul_epu32 multiplies its low half.
 #include "numbers/avx2.h"
 
 #if NAGYSZAM_AVX2
+
+#include <utility>
 
 #include "numbers/divide.h"
 #include "numbers/multiply.h"
 
 namespace nagyszam::kernels {
 
+namespace {
+
+using namespace avx2;
+using limbs::kBase;
+
+NAGYSZAM_TARGET inline __m256i LoadSlots(const std::uint64_t* x) noexcept {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x));
+}
+
+NAGYSZAM_TARGET inline void StoreSlots(std::uint64_t* x, __m256i v) noexcept {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(x), v);
+}
+
+// Four limbs (each below 10^8) as their 32 cells: halves of four digits,
+// then pairs, then digits, each split by a multiply with a rounded-up
+// reciprocal, exact below 10^8.
+NAGYSZAM_TARGET inline __m256i LimbsToCells(__m256i v) noexcept {
+  const __m256i by_ten_thousand = _mm256_set1_epi32(static_cast<int>(0xD1B71759u));  // 2^45/10^4
+  const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
+  const __m256i low4 = _mm256_sub_epi64(v, _mm256_mul_epu32(high4, _mm256_set1_epi32(10000)));
+  const __m256i quads = _mm256_or_si256(low4, _mm256_slli_epi64(high4, 32));
+  const __m256i by_hundred = _mm256_set1_epi32(5243);  // 2^19 / 100
+  const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, by_hundred), 3);
+  const __m256i low2 = _mm256_sub_epi16(quads, _mm256_mullo_epi16(high2, _mm256_set1_epi16(100)));
+  const __m256i pairs = _mm256_or_si256(low2, _mm256_slli_epi32(high2, 16));
+  const __m256i by_ten = _mm256_set1_epi16(103);  // 2^10 / 10
+  const __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(pairs, by_ten), 10);
+  const __m256i units = _mm256_sub_epi16(pairs, _mm256_mullo_epi16(tens, _mm256_set1_epi16(10)));
+  return _mm256_or_si256(units, _mm256_slli_epi16(tens, 8));
+}
+
+// Four words of cells as four limbs, as WordToLimb does one: pairs,
+// quadruples, whole. Bytes above 9 can make more than 10^8 - 1: clamped.
+NAGYSZAM_TARGET inline __m256i CellsToLimbs(__m256i cells) noexcept {
+  const __m256i pairs = _mm256_maddubs_epi16(cells, _mm256_set1_epi16(10 << 8 | 1));
+  const __m256i quads = _mm256_madd_epi16(pairs, _mm256_set1_epi32(100 << 16 | 1));
+  const __m256i whole =
+      _mm256_add_epi64(_mm256_and_si256(quads, _mm256_set1_epi64x(0xFFFFFFFF)),
+                       _mm256_mul_epu32(_mm256_srli_epi64(quads, 32), _mm256_set1_epi32(10000)));
+  // The high halves are zero.
+  return _mm256_min_epu32(whole, _mm256_set1_epi64x(kBase - 1));
+}
+
+// Lane 0 from the previous group's lane 3 (kept in `last`, rotated), the
+// other lanes from the lane below: the carries of four columns move up.
+NAGYSZAM_TARGET inline __m256i FromBelow(__m256i v, __m256i& last) noexcept {
+  const __m256i rotated = _mm256_permute4x64_epi64(v, 0x93);
+  const __m256i moved = _mm256_blend_epi32(rotated, last, 0x03);
+  last = rotated;
+  return moved;
+}
+
+}  // namespace
+
 template <>
-NAGYSZAM_TARGET void Avx2::ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept {
-  // Four words at a time, as WordToLimb does one: pairs, quadruples, whole.
-  const __m256i one_ten = _mm256_set1_epi16(10 << 8 | 1);
-  const __m256i one_hundred = _mm256_set1_epi32(100 << 16 | 1);
-  const __m256i low_halves = _mm256_set1_epi64x(0xFFFFFFFF);
-  const __m256i ten_thousand = _mm256_set1_epi32(10000);
-  const __m256i gather = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
-  const __m128i largest = _mm_set1_epi32(static_cast<int>(limbs::kBase - 1));
-  for (int i = 0; i < n; i += 4) {
-    const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells + 8 * i));
-    const __m256i pairs = _mm256_maddubs_epi16(w, one_ten);
-    const __m256i quads = _mm256_madd_epi16(pairs, one_hundred);
-    const __m256i whole =
-        _mm256_add_epi64(_mm256_and_si256(quads, low_halves),
-                         _mm256_mul_epu32(_mm256_srli_epi64(quads, 32), ten_thousand));
-    const __m128i four = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(whole, gather));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_min_epu32(four, largest));
-  }
+NAGYSZAM_TARGET void Avx2::ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept {
+  for (int i = 0; i < n; i += 4) StoreSlots(out + i, CellsToLimbs(LoadV(cells, i / 4)));
 }
 
 template <>
-NAGYSZAM_TARGET void Avx2::FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells,
+NAGYSZAM_TARGET void Avx2::FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells,
                                      int m) noexcept {
-  // Four limbs at a time: halves of four digits, then pairs, then digits,
-  // each split by a multiply with a rounded-up reciprocal, exact below 10^8.
-  const __m256i by_ten_thousand = _mm256_set1_epi32(static_cast<int>(0xD1B71759u));  // 2^45/10^4
-  const __m256i ten_thousand = _mm256_set1_epi32(10000);
-  const __m256i by_hundred = _mm256_set1_epi32(5243);  // 2^19 / 100
-  const __m256i hundred = _mm256_set1_epi16(100);
-  const __m256i by_ten = _mm256_set1_epi16(103);  // 2^10 / 10
-  const __m256i ten = _mm256_set1_epi16(10);
   // Whole vectors of zeros above n: a loop of scalar stores would become a
   // slow-starting memset.
   for (int i = 0; i < m; i += 4) {
     __m256i digits = _mm256_setzero_si256();
     if (i < n) {
       // The last group reads only limbs below n; the others come in as zero.
-      const __m128i take = _mm_cmpgt_epi32(_mm_set1_epi32(n - i), _mm_setr_epi32(0, 1, 2, 3));
-      const __m256i v =
-          _mm256_cvtepu32_epi64(_mm_maskload_epi32(reinterpret_cast<const int*>(limbs + i), take));
-      const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
-      const __m256i low4 = _mm256_sub_epi64(v, _mm256_mul_epu32(high4, ten_thousand));
-      const __m256i quads = _mm256_or_si256(low4, _mm256_slli_epi64(high4, 32));
-      const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, by_hundred), 3);
-      const __m256i low2 = _mm256_sub_epi16(quads, _mm256_mullo_epi16(high2, hundred));
-      const __m256i pairs = _mm256_or_si256(low2, _mm256_slli_epi32(high2, 16));
-      const __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(pairs, by_ten), 10);
-      const __m256i units = _mm256_sub_epi16(pairs, _mm256_mullo_epi16(tens, ten));
-      digits = _mm256_or_si256(units, _mm256_slli_epi16(tens, 8));
+      const __m256i take =
+          _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - i), _mm256_setr_epi64x(0, 1, 2, 3));
+      digits =
+          LimbsToCells(_mm256_maskload_epi64(reinterpret_cast<const long long*>(limbs + i), take));
     }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cells + 8 * i), digits);
+    StoreV(cells, i / 4, digits);
   }
 }
 
+namespace {
+
+// Calls f(0), ..., f(kN - 1) with compile-time arguments, so that loops over
+// groups of limbs keep their vectors in registers.
+template <int kN, class F>
+NAGYSZAM_TARGET inline void Unrolled(F f) noexcept {
+  [&]<int... kI>(std::integer_sequence<int, kI...>) NAGYSZAM_TARGET {
+    (f(std::integral_constant<int, kI>{}), ...);
+  }
+  (std::make_integer_sequence<int, kN>{});
+}
+
+// Carries four column sums c (each below 2^58) into four limbs below B, or
+// B + 16 at most, which `wide` records; `q` and `q2` hold the carries out of
+// the group below. Column c = q * B + r, from its top bits: with h = c / 2^26
+// (below 2^32) and the reciprocal rounded down, q comes out at most two
+// short. Then r + the carry from below (under 2^31) = q2 * B + r2, exactly
+// with the reciprocal rounded up.
+struct Carries {
+  __m256i q, q2, wide;
+};
+
+NAGYSZAM_TARGET inline __m256i CarryGroup(__m256i c, Carries& carries) noexcept {
+  const __m256i base = _mm256_set1_epi64x(kBase), largest = _mm256_set1_epi64x(kBase - 1);
+  const __m256i reciprocal_down = _mm256_set1_epi64x(2882303761);  // floor(2^58 / B)
+  const __m256i reciprocal_up = _mm256_set1_epi64x(2882303762);    // ceil(2^58 / B)
+  __m256i q = _mm256_srli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(c, 26), reciprocal_down), 32);
+  __m256i r = _mm256_sub_epi64(c, _mm256_mul_epu32(q, base));
+  for (int fix = 0; fix < 2; ++fix) {
+    const __m256i over = _mm256_cmpgt_epi64(r, largest);
+    r = _mm256_sub_epi64(r, _mm256_and_si256(over, base));
+    q = _mm256_sub_epi64(q, over);
+  }
+  const __m256i s = _mm256_add_epi64(r, FromBelow(q, carries.q));
+  const __m256i q2 = _mm256_srli_epi64(_mm256_mul_epu32(s, reciprocal_up), 58);
+  const __m256i r2 = _mm256_sub_epi64(s, _mm256_mul_epu32(q2, base));
+  const __m256i limbs = _mm256_add_epi64(r2, FromBelow(q2, carries.q2));
+  carries.wide = _mm256_or_si256(carries.wide, _mm256_cmpgt_epi64(limbs, largest));
+  return limbs;
+}
+
+// p = a * b in kGroups groups of four limbs, a and b of ga and gb groups.
+template <int kGroups>
+NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                              std::uint8_t* p) noexcept {
+  // window[h][s] = b[4h - s .. 4h - s + 3], zero outside b's limbs: what
+  // the limbs a[4m + s] meet in column group h + m.
+  __m256i window[kGroups][4];
+  __m256i below = _mm256_setzero_si256();
+  Unrolled<kGroups>([&](auto h) NAGYSZAM_TARGET {
+    const __m256i group = h < gb ? CellsToLimbs(LoadV(b, h)) : _mm256_setzero_si256();
+    const __m256i middle = _mm256_permute2x128_si256(below, group, 0x21);
+    window[h][0] = group;
+    window[h][1] = _mm256_alignr_epi8(group, middle, 8);
+    window[h][2] = middle;
+    window[h][3] = _mm256_alignr_epi8(middle, below, 8);
+    below = group;
+  });
+  // Four columns to a register. A column adds at most 16 products below
+  // 10^16: under 2^58. Window groups past gb are zero.
+  __m256i column[kGroups];
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { column[g] = _mm256_setzero_si256(); });
+  Unrolled<kGroups>([&](auto m) NAGYSZAM_TARGET {
+    if (m >= ga) return;
+    const __m256i limbs_a = CellsToLimbs(LoadV(a, m));
+    const __m256i factor[4] = {
+        _mm256_permute4x64_epi64(limbs_a, 0x00), _mm256_permute4x64_epi64(limbs_a, 0x55),
+        _mm256_permute4x64_epi64(limbs_a, 0xAA), _mm256_permute4x64_epi64(limbs_a, 0xFF)};
+    Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
+      if constexpr (g >= m) {
+        if (g - m > gb) return;
+        for (int s = 0; s < 4; ++s) {
+          column[g] = _mm256_add_epi64(column[g], _mm256_mul_epu32(factor[s], window[g - m][s]));
+        }
+      }
+    });
+  });
+  Carries carries{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { column[g] = CarryGroup(column[g], carries); });
+  // A limb of B or more needs one more carry: rare, done the plain way
+  // while a and b are still there to read.
+  if (Any(carries.wide)) return Portable::Product(a, ga, b, gb, p);
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { StoreV(p, g, LimbsToCells(column[g])); });
+  FillFrom(p, kGroups, _mm256_setzero_si256());
+  int top = 4 * kGroups - 1;
+  while (Load(p, top) == 0) --top;  // the product is not zero
+  return WordLength(Load(p, top), top);
+}
+
+}  // namespace
+
 template <>
-NAGYSZAM_TARGET void Avx2::Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
-                                   std::uint64_t* column) noexcept {
-  // Four columns at a time, summed in a register: column k + t takes
-  // a[i] * b[k + t - i], and the b limbs outside 0..nb-1 read as zero. With
-  // na + nb <= 33 a column adds at most 16 products below 10^16.
-  for (int k = 0; k < na + nb - 1; k += 4) {
-    __m256i sum = _mm256_setzero_si256();
-    for (int i = std::max(0, k - nb + 1), last = std::min(na - 1, k + 3); i <= last; ++i) {
-      const __m256i terms =
-          _mm256_cvtepu32_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k - i)));
-      sum = _mm256_add_epi64(sum, _mm256_mul_epu32(_mm256_set1_epi64x(a[i]), terms));
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(column + k), sum);
+NAGYSZAM_TARGET int Avx2::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                                  std::uint8_t* p) noexcept {
+  switch (std::min(ga + gb, 8)) {
+    case 2:
+      return ProductOf<2>(a, ga, b, gb, p);
+    case 3:
+      return ProductOf<3>(a, ga, b, gb, p);
+    case 4:
+      return ProductOf<4>(a, ga, b, gb, p);
+    case 5:
+      return ProductOf<5>(a, ga, b, gb, p);
+    case 6:
+      return ProductOf<6>(a, ga, b, gb, p);
+    case 7:
+      return ProductOf<7>(a, ga, b, gb, p);
+    default:
+      return ProductOf<8>(a, ga, b, gb, p);
   }
 }
 

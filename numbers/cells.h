@@ -94,6 +94,8 @@ template <bool kAvx2>
 struct Set {
   // Cells up to the highest non-zero one: 0 for zero.
   static int Length(const std::uint8_t* x) noexcept;
+  // Groups of four words up to the highest non-zero one.
+  static int Groups(const std::uint8_t* x) noexcept;
   static bool Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept;
   static bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
   // s = a + b modulo 10^256.
@@ -104,17 +106,19 @@ struct Set {
   static Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
   // y = x - 1; zero is refused.
   static Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
-  // out = words 0..n-1 of cells as base 10^8 limbs, each at most 10^8 - 1
-  // whatever the bytes; cells and out have room for n rounded up to 4.
-  static void ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept;
+  // out = words 0..n-1 of cells as base 10^8 limbs, one to a 64-bit slot,
+  // each at most 10^8 - 1 whatever the bytes; cells and out have room for n
+  // rounded up to 4.
+  static void ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept;
   // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), words n..m-1
   // zero; m is a multiple of 4, limbs has room for n rounded up to 4.
-  static void FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells, int m) noexcept;
-  // column[k] = the sum of a[i] * b[k - i] for k below na + nb - 1 (at most
-  // 32), with room for that count rounded up to 4; b[-3..-1] and
-  // b[nb..nb+2] read as zero.
-  static void Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
-                      std::uint64_t* column) noexcept;
+  static void FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells, int m) noexcept;
+  // p = a * b for a of ga and b of gb used groups of four words (both at
+  // least 1) whose product has at most 32 limbs: ga + gb <= 8, or the used
+  // words add up to at most 32. All 256 cells of p are written, and p may
+  // be a or b. Returns p's length.
+  static int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                     std::uint8_t* p) noexcept;
   // Returns p's length.
   static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
   static Lengths DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,

@@ -30,10 +30,10 @@ inline std::int64_t Carry(std::int64_t* x, int n) noexcept {
 }
 
 // x += sign * v over n carried limbs; returns the carry out (-1, 0 or 1).
-inline std::int64_t AddSigned(std::int64_t* x, const std::uint32_t* v, int n, int sign) noexcept {
+inline std::int64_t AddSigned(std::int64_t* x, const std::uint64_t* v, int n, int sign) noexcept {
   std::int64_t carry = 0;
   for (int i = 0; i < n; ++i) {
-    const std::int64_t t = x[i] + sign * std::int64_t{v[i]} + carry;
+    const std::int64_t t = x[i] + sign * static_cast<std::int64_t>(v[i]) + carry;
     carry = t < 0 ? -1 : t >= kBase ? 1 : 0;
     x[i] = t - carry * kBase;
   }
@@ -41,9 +41,10 @@ inline std::int64_t AddSigned(std::int64_t* x, const std::uint32_t* v, int n, in
 }
 
 // Whether carried limbs x[0..n) are at least v[0..n).
-inline bool NotBelow(const std::int64_t* x, const std::uint32_t* v, int n) noexcept {
+inline bool NotBelow(const std::int64_t* x, const std::uint64_t* v, int n) noexcept {
   for (int i = n - 1; i >= 0; --i) {
-    if (x[i] != v[i]) return x[i] > v[i];
+    const auto vi = static_cast<std::int64_t>(v[i]);
+    if (x[i] != vi) return x[i] > vi;
   }
   return true;
 }
@@ -51,7 +52,7 @@ inline bool NotBelow(const std::int64_t* x, const std::uint32_t* v, int n) noexc
 // Limbs of x * 10^s (s in 0..7), n of them: the cells read s places up
 // from a copy with zeros below and above.
 template <class K>
-void ShiftedLimbs(const NemNegEgesz& x, int s, int n, std::uint32_t* out) noexcept {
+void ShiftedLimbs(const NemNegEgesz& x, int s, int n, std::uint64_t* out) noexcept {
   alignas(32) std::uint8_t cells[8 * kRoom];
   std::memset(cells, 0, 8);
   std::memset(cells + 8 * kCount, 0, 8 * (kRoom - kCount));
@@ -121,8 +122,8 @@ void DivideLong(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemN
   }
   Carry(digit, nq);
   Limbs quotient, remainder;
-  for (int i = 0; i < nq; ++i) quotient[i] = static_cast<std::uint32_t>(digit[i]);
-  for (int i = 0; i < nb; ++i) remainder[i] = static_cast<std::uint32_t>(u[i]);
+  for (int i = 0; i < nq; ++i) quotient[i] = static_cast<std::uint64_t>(digit[i]);
+  for (int i = 0; i < nb; ++i) remainder[i] = static_cast<std::uint64_t>(u[i]);
   // The remainder times 10^s: its cells from s up.
   alignas(32) std::uint8_t cells[8 * kRoom];
   K::FromLimbs(remainder.data(), nb, cells, kRoom);
@@ -131,14 +132,14 @@ void DivideLong(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemN
 }
 
 // q = u / d over the n limbs of u; returns the remainder.
-inline std::uint32_t DivideBySmall(const std::uint32_t* u, int n, std::uint32_t d,
-                                   std::uint32_t* q) noexcept {
+inline std::uint64_t DivideBySmall(const std::uint64_t* u, int n, std::uint64_t d,
+                                   std::uint64_t* q) noexcept {
   const Divisor by = MakeDivisor(d);
   std::uint64_t rest = 0;
   for (int k = n - 1; k >= 0; --k) {
-    q[k] = static_cast<std::uint32_t>(Divide(rest * kBase + u[k], by, rest));
+    q[k] = Divide(rest * kBase + u[k], by, rest);
   }
-  return static_cast<std::uint32_t>(rest);
+  return rest;
 }
 
 template <class K>
@@ -162,7 +163,7 @@ Lengths DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
   Limbs la, lb, lq;
   K::ToLimbs(a.data(), na, la.data());
   K::ToLimbs(b.data(), 1, lb.data());
-  const std::uint32_t rest = DivideBySmall(la.data(), na, lb[0], lq.data());
+  const std::uint64_t rest = DivideBySmall(la.data(), na, lb[0], lq.data());
   K::FromLimbs(lq.data(), na, q.data(), kCount);
   K::FromLimbs(&rest, 1, r.data(), kCount);
   return {K::Length(q.data()), K::Length(r.data())};

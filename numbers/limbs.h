@@ -16,7 +16,8 @@ namespace nagyszam::limbs {
 constexpr int kCount = kernels::kWords;  // limbs of a number
 constexpr int kRoom = 36;                // 33 limbs (a number times 10^7) rounded up to 4
 constexpr std::uint32_t kBase = 100'000'000;
-using Limbs = std::array<std::uint32_t, kRoom>;
+// A limb to each 64-bit slot, so that vector code multiplies them in place.
+using Limbs = std::array<std::uint64_t, kRoom>;
 
 // Eight cells, units in the low byte, as one number: pairs, then
 // quadruples, then the whole, each step a multiply-add on packed lanes. With
@@ -37,13 +38,36 @@ inline constexpr std::array<std::uint32_t, 10000> kQuads = [] {
 }();
 
 // The way back, four digits at a time from a table.
-constexpr std::uint64_t LimbToWord(std::uint32_t v) noexcept {
+constexpr std::uint64_t LimbToWord(std::uint64_t v) noexcept {
   return kQuads[v % 10000] | std::uint64_t{kQuads[v / 10000 % 10000]} << 32;
 }
 
 static_assert(WordToLimb(0x0908070605040302) == 98765432);
 static_assert(WordToLimb(0xFFFFFFFFFFFFFFFF) == 255u * 11111111u);
 static_assert(LimbToWord(98765432) == 0x0908070605040302);
+
+// product = the nc column sums (each below 2^58) carried into limbs;
+// returns their count, or -1 when they need more than 32. Each column is
+// low + mid * B + top * B^2 with top below B: the parts split independently
+// and only a carry of at most 2 runs along.
+inline int Normalise(const std::uint64_t* column, int nc, std::uint64_t* product) noexcept {
+  std::uint64_t carry = 0, mid1 = 0, top1 = 0, top2 = 0;  // mid and top of the columns below
+  for (int k = 0; k < nc; ++k) {
+    const std::uint64_t upper = column[k] / kBase;
+    const std::uint64_t s = column[k] - upper * kBase + mid1 + top2 + carry;
+    carry = (s >= kBase ? 1u : 0u) + (s >= 2 * kBase ? 1u : 0u);
+    product[k] = s - carry * kBase;
+    top2 = top1;
+    mid1 = upper % kBase;
+    top1 = upper / kBase;
+  }
+  const std::uint64_t s = mid1 + top2 + carry;
+  carry = (s >= kBase ? 1u : 0u) + (s >= 2 * kBase ? 1u : 0u);
+  product[nc] = s - carry * kBase;
+  // Limb nc + 1 (top1 + carry) is zero: the product is below B^(nc + 1).
+  if (nc < kCount) return nc + 1;
+  return product[kCount] == 0 ? kCount : -1;
+}
 
 // p = sum over the digits b_i of b of (a * b_i) shifted by i cells, where a
 // partial product that loses its final carry, a shift that would pass cell

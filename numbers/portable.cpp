@@ -33,6 +33,11 @@ int Portable::Length(const std::uint8_t* x) noexcept {
 }
 
 template <>
+int Portable::Groups(const std::uint8_t* x) noexcept {
+  return (UsedWords(x, x) + 3) / 4;
+}
+
+template <>
 bool Portable::Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept {
   std::uint64_t differ = 0;
   for (int w = 0; w < kWords; ++w) differ |= Load(a, w) ^ Load(b, w);
@@ -108,25 +113,33 @@ Outcome Portable::StepDown(const std::uint8_t* x, std::uint8_t* y, bool) noexcep
 }
 
 template <>
-void Portable::ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept {
-  for (int i = 0; i < n; ++i)
+void Portable::ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept {
+  for (int i = 0; i < n; ++i) {
     out[i] = std::min(limbs::WordToLimb(Load(cells, i)), limbs::kBase - 1);
+  }
 }
 
 template <>
-void Portable::FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells, int m) noexcept {
+void Portable::FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells, int m) noexcept {
   for (int i = 0; i < n; ++i) Store(cells, i, limbs::LimbToWord(limbs[i]));
   for (int i = n; i < m; ++i) Store(cells, i, 0);
 }
 
 template <>
-void Portable::Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
-                       std::uint64_t* column) noexcept {
-  // With na + nb <= 33 a column adds at most 16 products below 10^16.
-  for (int k = 0; k < na + nb - 1; ++k) column[k] = 0;
+int Portable::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                      std::uint8_t* p) noexcept {
+  // A column adds at most 16 products below 10^16.
+  const int na = std::min(UsedWords(a, a), 4 * ga), nb = std::min(UsedWords(b, b), 4 * gb);
+  limbs::Limbs la, lb, product;
+  ToLimbs(a, na, la.data());
+  ToLimbs(b, nb, lb.data());
+  std::uint64_t column[limbs::kRoom] = {};
   for (int i = 0; i < na; ++i) {
-    for (int j = 0; j < nb; ++j) column[i + j] += std::uint64_t{a[i]} * b[j];
+    for (int j = 0; j < nb; ++j) column[i + j] += la[i] * lb[j];
   }
+  const int n = limbs::Normalise(column, na + nb - 1, product.data());
+  FromLimbs(product.data(), n, p, kWords);
+  return LengthBelow(p, n);
 }
 
 template <>
