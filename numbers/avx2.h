@@ -11,7 +11,7 @@
 #define NAGYSZAM_TARGET __attribute__((target("avx2")))
 // Multiply and DivMod inline the shared limb code, which then compiles for
 // AVX2 too.
-#define NAGYSZAM_TARGET_ALL __attribute__((target("avx2,bmi2"), flatten))
+#define NAGYSZAM_TARGET_ALL __attribute__((target("avx2,bmi2,fma"), flatten))
 
 namespace nagyszam::kernels::avx2 {
 

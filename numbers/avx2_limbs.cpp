@@ -73,21 +73,26 @@ NAGYSZAM_TARGET void Avx2::ToLimbs(const std::uint8_t* cells, int n, std::uint64
 }
 
 template <>
-NAGYSZAM_TARGET void Avx2::FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells,
-                                     int m) noexcept {
-  // Whole vectors of zeros above n: a loop of scalar stores would become a
-  // slow-starting memset.
-  for (int i = 0; i < m; i += 4) {
-    __m256i digits = _mm256_setzero_si256();
-    if (i < n) {
-      // The last group reads only limbs below n; the others come in as zero.
-      const __m256i take =
-          _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - i), _mm256_setr_epi64x(0, 1, 2, 3));
-      digits =
-          LimbsToCells(_mm256_maskload_epi64(reinterpret_cast<const long long*>(limbs + i), take));
-    }
-    StoreV(cells, i / 4, digits);
+NAGYSZAM_TARGET void Avx2::Clear(std::uint8_t* cells) noexcept {
+  FillFrom(cells, 0, _mm256_setzero_si256());
+}
+
+template <>
+NAGYSZAM_TARGET int Avx2::FromLimbs(const std::uint64_t* limbs, int n,
+                                    std::uint8_t* cells) noexcept {
+  const int groups = (n + 3) / 4;
+  __m256i top = _mm256_setzero_si256();
+  for (int g = 0; g < groups; ++g) {
+    // Limb by limb, each as it was stored (often just now, one at a time,
+    // which a wide load could not take from the store); none from n on.
+    const auto limb = [&](int i) { return i < n ? static_cast<long long>(limbs[i]) : 0; };
+    top = LimbsToCells(
+        _mm256_setr_epi64x(limb(4 * g), limb(4 * g + 1), limb(4 * g + 2), limb(4 * g + 3)));
+    StoreV(cells, g, top);
   }
+  FillFrom(cells, groups, _mm256_setzero_si256());
+  if (groups == 0 || Any(top)) return groups == 0 ? 0 : LengthAt(top, groups);
+  return LengthIn(cells, UsedVectors<Scan::kOne>(cells, cells));  // zero limbs on top
 }
 
 namespace {
@@ -102,14 +107,14 @@ NAGYSZAM_TARGET inline void Unrolled(F f) noexcept {
   (std::make_integer_sequence<int, kN>{});
 }
 
-// Carries four column sums c (each below 2^58) into four limbs below B, or
-// B + 16 at most, which `wide` records; `q` and `q2` hold the carries out of
-// the group below. Column c = q * B + r, from its top bits: with h = c / 2^26
-// (below 2^32) and the reciprocal rounded down, q comes out at most two
-// short. Then r + the carry from below (under 2^31) = q2 * B + r2, exactly
+// Carries four column sums c (each below 2^58) into four limbs below 2B
+// (one at B or more needs CarryLast); `q` and `q2` hold the carries out of
+// the group below. Column c = q * B + r, from its top bits: with h = c /
+// 2^26 (below 2^32) and the reciprocal rounded down, q comes out at most two
+// short. Then r + the carry from below (under 2^32) = q2 * B + r2, exactly
 // with the reciprocal rounded up.
 struct Carries {
-  __m256i q, q2, wide;
+  __m256i q, q2;
 };
 
 NAGYSZAM_TARGET inline __m256i CarryGroup(__m256i c, Carries& carries) noexcept {
@@ -126,9 +131,37 @@ NAGYSZAM_TARGET inline __m256i CarryGroup(__m256i c, Carries& carries) noexcept 
   const __m256i s = _mm256_add_epi64(r, FromBelow(q, carries.q));
   const __m256i q2 = _mm256_srli_epi64(_mm256_mul_epu32(s, reciprocal_up), 58);
   const __m256i r2 = _mm256_sub_epi64(s, _mm256_mul_epu32(q2, base));
-  const __m256i limbs = _mm256_add_epi64(r2, FromBelow(q2, carries.q2));
-  carries.wide = _mm256_or_si256(carries.wide, _mm256_cmpgt_epi64(limbs, largest));
-  return limbs;
+  return _mm256_add_epi64(r2, FromBelow(q2, carries.q2));
+}
+
+// Lanes that hold B or more.
+NAGYSZAM_TARGET inline __m256i Wide(__m256i limbs) noexcept {
+  return _mm256_cmpgt_epi64(limbs, _mm256_set1_epi64x(kBase - 1));
+}
+
+// The last carries of limbs[0..groups) (each below 2B, after CarryGroup):
+// a limb of B or more passes one up, and so does a limb of B - 1 that
+// receives one. As with the cells of Add, the limbs that generate a carry
+// (G) and those that generate or pass one (X) are bits, and (G + X) ^ G ^ X
+// marks the limbs that receive one. A carry out of the top is dropped.
+NAGYSZAM_TARGET inline void CarryLast(__m256i* limbs, int groups) noexcept {
+  const __m256i base = _mm256_set1_epi64x(kBase), largest = _mm256_set1_epi64x(kBase - 1);
+  std::uint32_t generate = 0, reach = 0;
+  for (int g = 0; g < groups; ++g) {
+    const auto bits = [](__m256i lanes) NAGYSZAM_TARGET {
+      return static_cast<std::uint32_t>(_mm256_movemask_pd(_mm256_castsi256_pd(lanes)));
+    };
+    generate |= bits(_mm256_cmpgt_epi64(limbs[g], largest)) << 4 * g;
+    reach |= bits(_mm256_cmpgt_epi64(limbs[g], _mm256_set1_epi64x(kBase - 2))) << 4 * g;
+  }
+  const std::uint32_t receive = (generate + reach) ^ generate ^ reach;
+  const __m256i lane_bit = _mm256_setr_epi64x(1, 2, 4, 8);
+  for (int g = 0; g < groups; ++g) {
+    const __m256i in = _mm256_set1_epi64x(receive >> 4 * g & 15);
+    __m256i limb =
+        _mm256_sub_epi64(limbs[g], _mm256_cmpeq_epi64(_mm256_and_si256(in, lane_bit), lane_bit));
+    limbs[g] = _mm256_sub_epi64(limb, _mm256_and_si256(_mm256_cmpgt_epi64(limb, largest), base));
+  }
 }
 
 // p = a * b in kGroups groups of four limbs, a and b of ga and gb groups.
@@ -167,11 +200,13 @@ NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, int ga, const std::uint8_t*
       }
     });
   });
-  Carries carries{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
-  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { column[g] = CarryGroup(column[g], carries); });
-  // A limb of B or more needs one more carry: rare, done the plain way
-  // while a and b are still there to read.
-  if (Any(carries.wide)) return Portable::Product(a, ga, b, gb, p);
+  Carries carries{_mm256_setzero_si256(), _mm256_setzero_si256()};
+  __m256i wide = _mm256_setzero_si256();
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
+    column[g] = CarryGroup(column[g], carries);
+    wide = _mm256_or_si256(wide, Wide(column[g]));
+  });
+  if (Any(wide)) CarryLast(column, kGroups);
   Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { StoreV(p, g, LimbsToCells(column[g])); });
   FillFrom(p, kGroups, _mm256_setzero_si256());
   int top = 4 * kGroups - 1;
@@ -203,15 +238,62 @@ NAGYSZAM_TARGET int Avx2::Product(const std::uint8_t* a, int ga, const std::uint
 }
 
 template <>
+NAGYSZAM_TARGET void Avx2::SubtractProducts(std::uint64_t* w, int j, std::uint64_t digit,
+                                            const std::uint64_t* v, int nb) noexcept {
+  // Whole aligned groups of w, which the next step loads as they were
+  // stored; v read four limbs from where each group starts.
+  const __m256i factor = _mm256_set1_epi64x(static_cast<long long>(digit));
+  for (int g = j / 4; 4 * g < j + nb; ++g) {
+    StoreSlots(w + 4 * g, _mm256_sub_epi64(LoadSlots(w + 4 * g),
+                                           _mm256_mul_epu32(factor, LoadSlots(v + 4 * g - j))));
+  }
+}
+
+template <>
+NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
+                                std::uint8_t* cells) noexcept {
+  // Columns from 2^58 on (rare) take the plain way. Lanes from n on are
+  // dropped: the columns there as zero, the limbs they receive as the part
+  // past 10^(8n).
+  const __m256i lane = _mm256_setr_epi64x(0, 1, 2, 3);
+  const __m256i shifted = _mm256_set1_epi64x(static_cast<long long>(shift * kBase - shift));
+  __m256i high = _mm256_setzero_si256(), wide = high;
+  Carries carries{high, high};
+  __m256i limbs[kVectors];
+  const int groups = (n + 3) / 4;
+  for (int g = 0; g < groups; ++g) {
+    const __m256i keep = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - 4 * g), lane);
+    __m256i c = _mm256_add_epi64(LoadSlots(column + 4 * g), shifted);
+    if (g == 0) c = _mm256_add_epi64(c, _mm256_setr_epi64x(static_cast<long long>(shift), 0, 0, 0));
+    c = _mm256_and_si256(c, keep);
+    high = _mm256_or_si256(high, c);
+    limbs[g] = _mm256_and_si256(CarryGroup(c, carries), keep);
+    wide = _mm256_or_si256(wide, Wide(limbs[g]));
+  }
+  if (Any(_mm256_srli_epi64(high, 58))) return Portable::Carry(column, n, shift, cells);
+  if (Any(wide)) {
+    CarryLast(limbs, groups);
+    // The part past 10^(8n) again.
+    const __m256i keep = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - 4 * (groups - 1)), lane);
+    limbs[groups - 1] = _mm256_and_si256(limbs[groups - 1], keep);
+  }
+  __m256i top = _mm256_setzero_si256();
+  for (int g = 0; g < groups; ++g) StoreV(cells, g, top = LimbsToCells(limbs[g]));
+  FillFrom(cells, groups, _mm256_setzero_si256());
+  if (groups > 0 && Any(top)) return LengthAt(top, groups);
+  return LengthIn(cells, UsedVectors<Scan::kOne>(cells, cells));  // zero limbs on top
+}
+
+template <>
 NAGYSZAM_TARGET_ALL int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b,
                                        NemNegEgesz& p) noexcept {
   return limbs::Multiply<Avx2>(a, b, p);
 }
 
 template <>
-NAGYSZAM_TARGET_ALL Lengths Avx2::DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                                         NemNegEgesz& r) noexcept {
-  return limbs::DivMod<Avx2>(a, b, q, r);
+NAGYSZAM_TARGET_ALL Lengths Avx2::DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
+                                         NemNegEgesz& q, NemNegEgesz& r) noexcept {
+  return limbs::Divide<Avx2>(a, ca, b, cb, q, r);
 }
 
 }  // namespace nagyszam::kernels

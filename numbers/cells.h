@@ -106,22 +106,37 @@ struct Set {
   static Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
   // y = x - 1; zero is refused.
   static Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
-  // out = words 0..n-1 of cells as base 10^8 limbs, one to a 64-bit slot,
-  // each at most 10^8 - 1 whatever the bytes; cells and out have room for n
-  // rounded up to 4.
+  // out = words 0..m-1 of cells as base 10^8 limbs, one to a 64-bit slot,
+  // each at most 10^8 - 1 whatever the bytes, for m = n rounded up to 4.
   static void ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept;
-  // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), words n..m-1
-  // zero; m is a multiple of 4, limbs has room for n rounded up to 4.
-  static void FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells, int m) noexcept;
+  // All 256 cells zero.
+  static void Clear(std::uint8_t* cells) noexcept;
+  // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), the rest zero;
+  // returns the length. Reads only limbs 0..n-1.
+  static int FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells) noexcept;
   // p = a * b for a of ga and b of gb used groups of four words (both at
   // least 1) whose product has at most 32 limbs: ga + gb <= 8, or the used
   // words add up to at most 32. All 256 cells of p are written, and p may
   // be a or b. Returns p's length.
   static int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
                      std::uint8_t* p) noexcept;
+  // w[j + i] -= digit * v[i] modulo 2^64 for i below nb, with digit below
+  // 2^32, v's limbs below 10^8 and zero in the four slots around
+  // v[0..nb-1], and w's groups of four from j / 4 on aligned to 32 bytes.
+  static void SubtractProducts(std::uint64_t* w, int j, std::uint64_t digit, const std::uint64_t* v,
+                               int nb) noexcept;
+  // cells = (the sum of (column[k] + shift * (B - [k > 0])) * B^k for k
+  // below n) mod B^n, B = 10^8: the columns, each shifted up by shift B and
+  // down by shift in the column above (shift 0 for none), so that columns
+  // of signed limbs stored modulo 2^64 come out at or above zero. For n at
+  // most 32 and shifted columns below 2^63; all 256 cells written. Returns
+  // the length.
+  static int Carry(const std::uint64_t* column, int n, std::uint64_t shift,
+                   std::uint8_t* cells) noexcept;
   // Returns p's length.
   static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
-  static Lengths DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+  // q, r = a / b, a % b for a and b of lengths ca >= cb >= 1.
+  static Lengths DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
                         NemNegEgesz& r) noexcept;
 };
 

@@ -1,7 +1,13 @@
-// Division on base 10^8 limbs, written once for both kernel sets: K supplies
-// the scans and the conversions, and the loops here compile for K's
-// instruction set. Internal to the library.
+// Division, written once for both kernel sets: K supplies the conversions
+// between cells and base 10^8 limbs and the carrying of column sums, and
+// the code here compiles for K's instruction set. Three ways, by the
+// operands' lengths: short numbers in binary, a one-limb divisor by short
+// division, the rest by long division. Each reads all it needs from a and b
+// before it writes q, and writes r last. Internal to the library.
 #pragma once
+
+#include <cmath>
+#include <type_traits>
 
 #include "numbers/limbs.h"
 
@@ -9,164 +15,230 @@ namespace nagyszam::limbs {
 
 using kernels::Lengths;
 
-// Floor division by the base for signed limbs below 10^18 in size, without
-// a branch on the sign: shifted up by kShift bases, the division is unsigned.
-constexpr std::int64_t kShift = std::int64_t{1} << 34;
-constexpr std::int64_t FloorCarry(std::int64_t t) noexcept {
-  return static_cast<std::int64_t>(static_cast<std::uint64_t>(t + kShift * kBase) / kBase) - kShift;
-}
-static_assert(FloorCarry(-1) == -1 && FloorCarry(-100000000) == -1 && FloorCarry(99999999) == 0);
-static_assert(FloorCarry(-1000000000000000000) == -10000000000 && FloorCarry(100000000) == 1);
+constexpr std::uint64_t kPiece = std::uint64_t{kBase} * kBase;  // 10^16, two limbs
 
-// Carries x[0..n) into limbs 0..kBase-1; returns the signed carry out.
-inline std::int64_t Carry(std::int64_t* x, int n) noexcept {
-  std::int64_t carry = 0;
-  for (int i = 0; i < n; ++i) {
-    const std::int64_t t = x[i] + carry;
-    carry = FloorCarry(t);
-    x[i] = t - carry * kBase;
-  }
-  return carry;
-}
-
-// x += sign * v over n carried limbs; returns the carry out (-1, 0 or 1).
-inline std::int64_t AddSigned(std::int64_t* x, const std::uint64_t* v, int n, int sign) noexcept {
-  std::int64_t carry = 0;
-  for (int i = 0; i < n; ++i) {
-    const std::int64_t t = x[i] + sign * static_cast<std::int64_t>(v[i]) + carry;
-    carry = t < 0 ? -1 : t >= kBase ? 1 : 0;
-    x[i] = t - carry * kBase;
-  }
-  return carry;
+// x / y with x % y in rest, for x below y * 2^64 (the quotient fits 64
+// bits): one hardware division on x86-64, the compiler's elsewhere; both
+// exact.
+inline std::uint64_t DivideWide(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept {
+#if defined(__x86_64__) && defined(__GNUC__)
+  std::uint64_t quotient = 0;
+  __asm__("divq %4"
+          : "=a"(quotient), "=d"(rest)
+          : "a"(static_cast<std::uint64_t>(x)), "d"(static_cast<std::uint64_t>(x >> 64)), "rm"(y)
+          : "cc");
+  return quotient;
+#else
+  rest = static_cast<std::uint64_t>(x % y);
+  return static_cast<std::uint64_t>(x / y);
+#endif
 }
 
-// Whether carried limbs x[0..n) are at least v[0..n).
-inline bool NotBelow(const std::int64_t* x, const std::uint64_t* v, int n) noexcept {
-  for (int i = n - 1; i >= 0; --i) {
-    const auto vi = static_cast<std::int64_t>(v[i]);
-    if (x[i] != vi) return x[i] > vi;
+// x as five base 10^8 limbs: 16 digits at a time, by one 128-bit
+// division each once x passes 64 bits (the top piece is below 3.5 * 10^6).
+inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
+  const auto high = static_cast<std::uint64_t>(x >> 64);
+  std::uint64_t low = static_cast<std::uint64_t>(x), middle = 0, top = 0;
+  if (high != 0) {
+    const Wide upper =
+        Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
+    top = DivideWide(upper, kPiece, middle);
+  } else {
+    middle = low / kPiece;
+    low %= kPiece;
   }
+  limbs[0] = low % kBase;
+  limbs[1] = low / kBase;
+  limbs[2] = middle % kBase;
+  limbs[3] = middle / kBase;
+  limbs[4] = top;
+}
+
+// Dividends below 10^38 and divisors below 10^19 fit 128 and 64 bits:
+// binary division is exact, and the conversions take a few limbs each.
+// Returns false (nothing written) when the divisor's bytes, outside 0..9,
+// make it 2^64 or more.
+template <class K>
+bool DivideBinary(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                  Lengths& lengths) noexcept {
+  alignas(32) std::uint64_t la[8], lb[4];
+  K::ToLimbs(a.data(), 5, la);
+  K::ToLimbs(b.data(), 3, lb);
+  const Wide divisor = lb[0] + lb[1] * kBase + Wide{lb[2]} * kPiece;
+  if (divisor >> 64 != 0) return false;
+  const auto y = static_cast<std::uint64_t>(divisor);
+  const Wide x = la[0] + la[1] * kBase + Wide{la[2] + la[3] * kBase} * kPiece +
+                 Wide{la[4]} * (Wide{kPiece} * kPiece);
+  const auto high = static_cast<std::uint64_t>(x >> 64);
+  std::uint64_t rest = 0;
+  Wide quotient = 0;
+  if (high == 0) {
+    quotient = static_cast<std::uint64_t>(x) / y;
+    rest = static_cast<std::uint64_t>(x) % y;
+  } else if (high < y) {
+    quotient = DivideWide(x, y, rest);
+  } else {
+    quotient = Wide{high / y} << 64 |
+               DivideWide(Wide{high % y} << 64 | static_cast<std::uint64_t>(x), y, rest);
+  }
+  alignas(32) std::uint64_t limbs[8];
+  BinaryToLimbs(quotient, limbs);
+  lengths.quotient = K::FromLimbs(limbs, 5, q.data());
+  BinaryToLimbs(rest, limbs);
+  lengths.remainder = K::FromLimbs(limbs, 3, r.data());
   return true;
 }
 
-// Limbs of x * 10^s (s in 0..7), n of them: the cells read s places up
-// from a copy with zeros below and above.
+// Division by one limb d: the dividend in pieces of two limbs, 10^16 = f d
+// + c. Each quotient piece is rest * f + (rest * c + piece) / d, where the
+// rest from the pieces above is below d, so rest * c + piece stays below
+// d^2 + 10^16 < 2^55: one multiply by an exact reciprocal.
 template <class K>
-void ShiftedLimbs(const NemNegEgesz& x, int s, int n, std::uint64_t* out) noexcept {
-  alignas(32) std::uint8_t cells[8 * kRoom];
-  std::memset(cells, 0, 8);
-  std::memset(cells + 8 * kCount, 0, 8 * (kRoom - kCount));
-  std::memcpy(cells + s, x.data(), x.size());
-  K::ToLimbs(cells, n, out);
-}
-
-// q, r = a / b, a % b for b of ca and cb > 8 used cells.
-//
-// Both are first multiplied by the power of ten that gives b's top limb
-// eight digits, so two divisor limbs fix a quotient limb to within one.
-// The running remainder's limbs then take whole products and are carried
-// only once at the end: an estimate that is one off leaves a remainder just
-// outside 0..b, which the next estimate absorbs (its quotient limb may be
-// -1 or kBase) and a last step corrects. The limbs are below 10^8 whatever
-// the cells hold, so every bound below holds for any bytes.
-template <class K>
-void DivideLong(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
-                NemNegEgesz& r) noexcept {
-  const int s = 7 - (cb - 1) % 8;
-  const int nb = (cb + s) / 8;
-  const int na = std::max((ca + s + 7) / 8, nb);
-  Limbs v, ua;
-  ShiftedLimbs<K>(b, s, nb, v.data());
-  ShiftedLimbs<K>(a, s, na, ua.data());
-  std::int64_t u[kRoom];
-  for (int i = 0; i < na; ++i) u[i] = ua[i];
-  u[na] = 0;
-
-  const double inverse =
-      1.0 / (static_cast<double>(v[nb - 1]) * kBase + static_cast<double>(v[nb - 2]));
-  std::int64_t digit[kRoom];
-  for (int j = na - nb; j >= 0; --j) {
-    std::int64_t* window = u + j;
-    // Independent products, so the sum waits for one multiply only.
-    const double top = static_cast<double>(window[nb]) * (double{kBase} * kBase) +
-                       static_cast<double>(window[nb - 1]) * kBase +
-                       static_cast<double>(window[nb - 2]);
-    const double estimate = top * inverse;
-    auto qj = static_cast<std::int64_t>(estimate);
-    // Truncation is the floor except below zero.
-    if (estimate < 0 && static_cast<double>(qj) != estimate) --qj;
-    // Products below 2 * 10^16 each; a limb takes at most 32 of them. The
-    // factor fits 32 bits, so the products are 32 by 32 bits.
-    const auto m = static_cast<std::uint32_t>(qj >= 0 ? qj : -qj);
-    if (qj >= 0) {
-      for (int i = 0; i < nb; ++i) window[i] -= static_cast<std::int64_t>(std::uint64_t{m} * v[i]);
-    } else {
-      for (int i = 0; i < nb; ++i) window[i] += static_cast<std::int64_t>(std::uint64_t{m} * v[i]);
-    }
-    // The remainder is below 2b now, so its top limb folds into the next.
-    window[nb - 1] += window[nb] * kBase;
-    window[nb] = 0;
-    digit[j] = qj;
-  }
-
-  // Remainder into 0..b, the quotient following.
-  const int nq = na - nb + 1;
-  std::int64_t over = Carry(u, nb);
-  while (over < 0) {
-    over += AddSigned(u, v.data(), nb, 1);
-    --digit[0];
-  }
-  while (over > 0 || NotBelow(u, v.data(), nb)) {
-    over += AddSigned(u, v.data(), nb, -1);
-    ++digit[0];
-  }
-  Carry(digit, nq);
-  Limbs quotient, remainder;
-  for (int i = 0; i < nq; ++i) quotient[i] = static_cast<std::uint64_t>(digit[i]);
-  for (int i = 0; i < nb; ++i) remainder[i] = static_cast<std::uint64_t>(u[i]);
-  // The remainder times 10^s: its cells from s up.
-  alignas(32) std::uint8_t cells[8 * kRoom];
-  K::FromLimbs(remainder.data(), nb, cells, kRoom);
-  K::FromLimbs(quotient.data(), nq, q.data(), kCount);
-  std::memcpy(r.data(), cells + s, r.size());
-}
-
-// q = u / d over the n limbs of u; returns the remainder.
-inline std::uint64_t DivideBySmall(const std::uint64_t* u, int n, std::uint64_t d,
-                                   std::uint64_t* q) noexcept {
+Lengths DivideShort(const NemNegEgesz& a, int na, std::uint64_t d, NemNegEgesz& q,
+                    NemNegEgesz& r) noexcept {
+  // The limbs up to na rounded up to 4, zero past na.
+  alignas(32) std::uint64_t u[kRoom], quotient[kRoom];
+  K::ToLimbs(a.data(), na, u);
   const Divisor by = MakeDivisor(d);
+  const std::uint64_t f = kPiece / d, c = kPiece % d;
   std::uint64_t rest = 0;
-  for (int k = n - 1; k >= 0; --k) {
-    q[k] = Divide(rest * kBase + u[k], by, rest);
+  const int pieces = (na + 1) / 2;
+  for (int k = pieces - 1; k >= 0; --k) {
+    const std::uint64_t x = rest * c + u[2 * k] + u[2 * k + 1] * kBase;
+    const std::uint64_t piece = rest * f + Divide(x, by, rest);
+    quotient[2 * k] = piece % kBase;
+    quotient[2 * k + 1] = piece / kBase;
   }
-  return rest;
+  Lengths lengths{};
+  lengths.quotient = K::FromLimbs(quotient, 2 * pieces, q.data());
+  lengths.remainder = K::FromLimbs(&rest, 1, r.data());
+  return lengths;
 }
 
+// a * b + c, in one rounding where the kernels have FMA.
 template <class K>
-Lengths DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+inline double MulAdd(double a, double b, double c) noexcept {
+  if constexpr (std::is_same_v<K, kernels::Avx2> && NAGYSZAM_AVX2) return std::fma(a, b, c);
+  return a * b + c;
+}
+
+// Long division by a divisor of nb >= 2 limbs, each quotient limb
+// estimated in floating point from the top three limbs of the running
+// remainder and of the divisor, then taken a little low: an estimate a
+// hair too low leaves a remainder of up to twice the divisor, which the
+// next quotient limb absorbs (it may reach 2B - 1), so every remainder
+// stays at zero or above.
+//
+// The products are not carried as they are subtracted: w starts as the
+// dividend's limbs and each limb takes its products whole, four limbs to a
+// vector; the remainder is carried once at the end. Only the top of the
+// running remainder is needed as the division goes: Y, its limbs from
+// j + nb - 1 up as one exact integer (computed modulo 2^64: its true value
+// fits), and the two limbs below it. Those are read two steps ahead and get
+// the products of the two steps between here, so that the next estimate
+// waits only for Y and the digit.
+template <class K>
+Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
+                   NemNegEgesz& r) noexcept {
+  // Eight zero slots below each number, and four more above.
+  alignas(32) std::uint64_t below_w[8 + kRoom], below_v[8 + kRoom + 4], digit[kRoom];
+  std::uint64_t *const w = below_w + 8, *const v = below_v + 8;
+  std::memset(below_w, 0, 8 * sizeof *w);
+  std::memset(below_v, 0, 8 * sizeof *v);
+  K::ToLimbs(a.data(), na, w);
+  K::ToLimbs(b.data(), nb, v);
+  std::memset(w + (na + 3) / 4 * 4, 0, 4 * sizeof *w);
+  std::memset(v + (nb + 3) / 4 * 4, 0, 4 * sizeof *v);
+  constexpr double kB = kBase;
+  const double inverse =
+      1 / MulAdd<K>(MulAdd<K>(static_cast<double>(v[nb - 1]), kB, static_cast<double>(v[nb - 2])),
+                    kB, static_cast<double>(v[nb - 3]));
+  const double y_weight = kB * kB * inverse, w2_weight = kB * inverse;
+  // Below the true quotient limb by more than any rounding here (under
+  // 10^-5), and by less than 1: taken low, or exactly, never high.
+  constexpr double kMargin = 1.0 / 4096;
+  const auto v2 = static_cast<std::int64_t>(v[nb - 1] * kBase + v[nb - 2]);
+  const auto v3 = static_cast<std::int64_t>(v[nb - 3]), v4 = static_cast<std::int64_t>(v[nb - 4]);
+  // In the estimate, the two limbs below Y lose digit * (v3, v4) in the
+  // step that makes the digit and last_digit * (v4, v5) in the step after.
+  const double weight = MulAdd<K>(static_cast<double>(v3), w2_weight, v4 * inverse);
+  const double last_weight =
+      MulAdd<K>(static_cast<double>(v4), w2_weight, static_cast<double>(v[nb - 5]) * inverse);
+  const int nq = na - nb + 1;
+  auto y = static_cast<std::int64_t>(w[na - 1]);
+  auto w2 = static_cast<std::int64_t>(w[na - 2]);
+  // Limbs j + nb - 3 and j + nb - 4 of w, read before step j + 1 takes its
+  // products (and so before step j's).
+  auto low2 = static_cast<std::int64_t>(w[na - 3]), low3 = static_cast<std::int64_t>(w[na - 4]);
+  double estimate = MulAdd<K>(static_cast<double>(y), y_weight,
+                              MulAdd<K>(static_cast<double>(w2), w2_weight,
+                                        MulAdd<K>(static_cast<double>(low2), inverse, -kMargin)));
+  double last = 0;  // the last estimate, at or above zero
+  std::int64_t last_digit = 0;
+  for (int j = nq - 1; j >= 0; --j) {
+    last = std::max(estimate, 0.0);
+    const auto d = static_cast<std::int64_t>(last);
+    digit[j] = static_cast<std::uint64_t>(d);
+    const double lower = MulAdd<K>(static_cast<double>(low2), w2_weight,
+                                   MulAdd<K>(static_cast<double>(low3), inverse, -kMargin)) -
+                         static_cast<double>(last_digit) * last_weight;
+    const std::int64_t next2 = low2 - last_digit * v4;
+    low2 = static_cast<std::int64_t>(w[j + nb - 4]);
+    low3 = static_cast<std::int64_t>(w[j + nb - 5]);
+    K::SubtractProducts(w, j, static_cast<std::uint64_t>(d), v, nb);
+    y = static_cast<std::int64_t>(static_cast<std::uint64_t>(y) * kBase +
+                                  static_cast<std::uint64_t>(w2 - d * v2));
+    w2 = next2 - d * v3;
+    last_digit = d;
+    estimate =
+        MulAdd<K>(static_cast<double>(y), y_weight, MulAdd<K>(-std::floor(last), weight, lower));
+  }
+  // The remainder is w carried. Below the divisor, it has nb limbs, and
+  // the limbs of w above cancel out: the low nb carried modulo B^nb are the
+  // remainder. Each column is shifted up by shift B and down by shift in
+  // the one above, so that every column is at or above zero. With quotient
+  // limbs below B, w stays above -2^57 and the columns below 2^58, which
+  // the fast carry takes; otherwise (rare) the shift is doubled for w down
+  // to -2^58.2 and the columns go the plain way.
+  //
+  // The last limb taken low by one leaves a remainder of the divisor or
+  // more, possible only when its estimate lay just below a whole number:
+  // that remainder (below 10^256) may need one more limb, and is corrected.
+  std::uint64_t largest = 0;
+  for (int j = 0; j < nq; ++j) largest = std::max(largest, digit[j]);
+  const std::uint64_t shift = std::uint64_t{1} << (largest < kBase ? 31 : 32);
+  const bool near = last - std::floor(last) > 1 - 3 * kMargin;
+  Lengths lengths{};
+  lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, shift, r.data());
+  if (near) {
+    NemNegEgesz divisor;
+    K::FromLimbs(v, nb, divisor.data());
+    if (const kernels::Outcome less = K::Subtract(r.data(), divisor.data(), r.data()); !less.over) {
+      lengths.remainder = less.length;
+      largest = std::max(largest, ++digit[0]);
+    }
+  }
+  // When q and r are one object it holds r. Quotient limbs of B or more
+  // (after a limb taken low) carry on.
+  if (&q == &r) return lengths;
+  lengths.quotient =
+      largest < kBase ? K::FromLimbs(digit, nq, q.data()) : K::Carry(digit, nq, 0, q.data());
+  return lengths;
+}
+
+// q, r = a / b, a % b for lengths ca >= cb >= 1.
+template <class K>
+Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
                NemNegEgesz& r) noexcept {
-  const int cb = K::Length(b.data());
-  if (cb == 0) {
-    Hiba = true;
-    q = Nulla;
-    r = Nulla;
-    return {0, 0};
+  Lengths lengths{};
+  if (ca <= 38 && cb <= 19 && DivideBinary<K>(a, b, q, r, lengths)) return lengths;
+  const int na = (ca + 7) / 8, nb = (cb + 7) / 8;
+  if (nb == 1) {
+    alignas(32) std::uint64_t d[4];
+    K::ToLimbs(b.data(), 1, d);
+    return DivideShort<K>(a, na, d[0], q, r);
   }
-  const int ca = K::Length(a.data());
-  if (cb > 8) {
-    DivideLong<K>(a, ca, b, cb, q, r);
-    return {K::Length(q.data()), K::Length(r.data())};
-  }
-  // A one-limb divisor (at least 1, since its word is not zero): short
-  // division, which also gives q = 0, r = a for a < b.
-  const int na = (ca + 7) / 8;
-  Limbs la, lb, lq;
-  K::ToLimbs(a.data(), na, la.data());
-  K::ToLimbs(b.data(), 1, lb.data());
-  const std::uint64_t rest = DivideBySmall(la.data(), na, lb[0], lq.data());
-  K::FromLimbs(lq.data(), na, q.data(), kCount);
-  K::FromLimbs(&rest, 1, r.data(), kCount);
-  return {K::Length(q.data()), K::Length(r.data())};
+  return DivideLong<K>(a, na, b, nb, q, r);
 }
 
 }  // namespace nagyszam::limbs

@@ -76,17 +76,17 @@ inline int Normalise(const std::uint64_t* column, int nc, std::uint64_t* product
 // sum keeps its low 256 digits. For products past 256 digits.
 void MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
 
-// Division by a d below kBase of numbers below d * kBase: a multiply by the
+// Division by a d below kBase of numbers below 2^55: a multiply by the
 // rounded-up reciprocal and a shift give the exact quotient, since with
-// n < 2^54 and d at most 2^bits the rounding error times n stays below
-// 2^(54 + bits).
-constexpr int kDividendBits = 54;
-static_assert(std::uint64_t{kBase} * kBase < std::uint64_t{1} << kDividendBits);
+// n < 2^55 and d at most 2^bits the rounding error times n stays below
+// 2^(55 + bits).
+constexpr int kDividendBits = 55;
+static_assert(2 * std::uint64_t{kBase} * kBase < std::uint64_t{1} << kDividendBits);
 __extension__ using Wide = unsigned __int128;
 
 struct Divisor {
   std::uint64_t d;
-  std::uint64_t magic;  // ceil(2^shift / d), below 2^55
+  std::uint64_t magic;  // ceil(2^shift / d), below 2^56
   int shift;
 };
 
@@ -106,8 +106,9 @@ constexpr std::uint64_t Divide(std::uint64_t n, const Divisor& by, std::uint64_t
 
 constexpr bool DivisionExact(std::uint64_t d) noexcept {
   const Divisor by = MakeDivisor(d);
+  constexpr std::uint64_t kLast = (std::uint64_t{1} << kDividendBits) - 1;
   for (const std::uint64_t n :
-       {std::uint64_t{0}, d - 1, d, d * kBase - 1, d * (kBase - 1) + d / 2}) {
+       {std::uint64_t{0}, d - 1, d, kLast, kLast / d * d, kLast / d * d - 1}) {
     std::uint64_t rest = 0;
     if (Divide(n, by, rest) != n / d || rest != n % d) return false;
   }

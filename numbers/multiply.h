@@ -17,7 +17,7 @@ template <class K>
 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
   const int ga = K::Groups(a.data()), gb = K::Groups(b.data());
   if (ga == 0 || gb == 0) {
-    K::FromLimbs(nullptr, 0, p.data(), kCount);
+    K::Clear(p.data());
     return 0;
   }
   // A product of at most 32 limbs: na + nb <= 32 used words.

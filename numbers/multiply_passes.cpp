@@ -74,8 +74,7 @@ int limbs::WideProduct(const NemNegEgesz& a, int na, const NemNegEgesz& b, int n
     for (int j = 0; j < nb; ++j) column[i + j] += la[i] * lb[j];
   }
   if (Normalise(column, na + nb - 1, product.data()) < 0) return -1;
-  kernels::Portable::FromLimbs(product.data(), kCount, p.data(), kCount);
-  return kernels::Portable::Length(p.data());
+  return kernels::Portable::FromLimbs(product.data(), kCount, p.data());
 }
 
 void limbs::MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
@@ -92,7 +91,7 @@ void limbs::MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegE
     failed |= !Shift(partial, i);
     failed |= Accumulate(sum, partial);
   }
-  kernels::Portable::FromLimbs(sum.data(), kCount, p.data(), kCount);
+  kernels::Portable::FromLimbs(sum.data(), kCount, p.data());
   if (failed) Hiba = true;
 }
 

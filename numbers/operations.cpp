@@ -52,7 +52,21 @@ void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexce
 }
 
 void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r) noexcept {
-  Run([&](auto k) { return k.DivMod(a, b, q, r); });
+  Run([&](auto k) {
+    const int cb = k.Length(b.data()), ca = k.Length(a.data());
+    if (cb == 0) {
+      // No division by zero: both outputs zero.
+      Hiba = true;
+      k.Clear(q.data());
+      k.Clear(r.data());
+    } else if (ca < cb) {
+      // a < b: q = 0, r = a; when q and r are one object it holds r.
+      r = a;
+      if (&q != &r) k.Clear(q.data());
+    } else {
+      k.DivMod(a, ca, b, cb, q, r);
+    }
+  });
 }
 
 }  // namespace nagyszam

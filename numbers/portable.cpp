@@ -114,15 +114,21 @@ Outcome Portable::StepDown(const std::uint8_t* x, std::uint8_t* y, bool) noexcep
 
 template <>
 void Portable::ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept {
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0; i < (n + 3) / 4 * 4; ++i) {
     out[i] = std::min(limbs::WordToLimb(Load(cells, i)), limbs::kBase - 1);
   }
 }
 
 template <>
-void Portable::FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells, int m) noexcept {
+void Portable::Clear(std::uint8_t* cells) noexcept {
+  for (int w = 0; w < kWords; ++w) Store(cells, w, 0);
+}
+
+template <>
+int Portable::FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells) noexcept {
   for (int i = 0; i < n; ++i) Store(cells, i, limbs::LimbToWord(limbs[i]));
-  for (int i = n; i < m; ++i) Store(cells, i, 0);
+  for (int i = n; i < kWords; ++i) Store(cells, i, 0);
+  return LengthBelow(cells, n);
 }
 
 template <>
@@ -137,9 +143,27 @@ int Portable::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int 
   for (int i = 0; i < na; ++i) {
     for (int j = 0; j < nb; ++j) column[i + j] += la[i] * lb[j];
   }
-  const int n = limbs::Normalise(column, na + nb - 1, product.data());
-  FromLimbs(product.data(), n, p, kWords);
-  return LengthBelow(p, n);
+  return FromLimbs(product.data(), limbs::Normalise(column, na + nb - 1, product.data()), p);
+}
+
+template <>
+void Portable::SubtractProducts(std::uint64_t* w, int j, std::uint64_t digit,
+                                const std::uint64_t* v, int nb) noexcept {
+  for (int i = 0; i < nb; ++i) w[j + i] -= digit * v[i];
+}
+
+template <>
+int Portable::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
+                    std::uint8_t* cells) noexcept {
+  limbs::Limbs limb{};
+  std::uint64_t carry = 0;
+  for (int k = 0; k < n; ++k) {
+    const std::uint64_t c = column[k] + shift * limbs::kBase - (k > 0 ? shift : 0);
+    const std::uint64_t t = c % limbs::kBase + carry;
+    limb[k] = t % limbs::kBase;
+    carry = c / limbs::kBase + t / limbs::kBase;
+  }
+  return FromLimbs(limb.data(), n, cells);
 }
 
 template <>
@@ -148,9 +172,9 @@ int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& 
 }
 
 template <>
-Lengths Portable::DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+Lengths Portable::DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
                          NemNegEgesz& r) noexcept {
-  return limbs::DivMod<Portable>(a, b, q, r);
+  return limbs::Divide<Portable>(a, ca, b, cb, q, r);
 }
 
 }  // namespace nagyszam::kernels

@@ -14,10 +14,6 @@ namespace {
 using kernels::Outcome;
 using kernels::Run;
 
-bool IsZero(const NemNegEgesz& x) noexcept {
-  return Run([&](auto k) { return k.Length(x.data()) == 0; });
-}
-
 bool Negative(const Egesz& x) noexcept {
   return x.Sign == Elojel::Negativ;
 }
@@ -116,29 +112,26 @@ void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
 }
 
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
-  if (IsZero(b.Magnitude)) {
-    Hiba = true;
-    q = EgeszNulla;
-    r = EgeszNulla;
-    return;
-  }
-  if (IsZero(a.Magnitude)) {
-    q = EgeszNulla;
-    r = EgeszNulla;
-    return;
-  }
-  if (Greater(b.Magnitude, a.Magnitude)) {
-    // The remainder is the dividend as it was written, Top included.
-    const Egesz dividend = a;
-    q = EgeszNulla;
-    r = dividend;
-    return;
-  }
-  const bool na = Negative(a), nb = Negative(b);
-  const kernels::Lengths lengths =
-      Run([&](auto k) { return k.DivMod(a.Magnitude, b.Magnitude, q.Magnitude, r.Magnitude); });
-  Finish(q, lengths.quotient, na != nb);
-  Finish(r, lengths.remainder, na);
+  Run([&](auto k) {
+    const NemNegEgesz &ma = a.Magnitude, &mb = b.Magnitude;
+    const int ca = k.Length(ma.data()), cb = k.Length(mb.data());
+    if (cb == 0 || ca == 0) {
+      // Zero divided, or a zero divisor (which sets Hiba): both EgeszNulla.
+      if (cb == 0) Hiba = true;
+      q = EgeszNulla;
+      r = EgeszNulla;
+    } else if (ca < cb || (ca == cb && k.Greater(mb.data(), ma.data()))) {
+      // The remainder is the dividend as it was written, Top included.
+      const Egesz dividend = a;
+      q = EgeszNulla;
+      r = dividend;
+    } else {
+      const bool na = Negative(a), nb = Negative(b);
+      const kernels::Lengths lengths = k.DivMod(ma, ca, mb, cb, q.Magnitude, r.Magnitude);
+      Finish(q, lengths.quotient, na != nb);
+      Finish(r, lengths.remainder, na);
+    }
+  });
 }
 
 }  // namespace nagyszam
