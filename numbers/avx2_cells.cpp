@@ -41,6 +41,15 @@ NAGYSZAM_TARGET inline int LengthOf(const std::uint8_t* x) noexcept {
   return LengthIn(x, UsedVectors<Scan::kOne>(x, x));
 }
 
+// a > b: the highest differing cell decides.
+NAGYSZAM_TARGET inline bool GreaterThan(const std::uint8_t* a, const std::uint8_t* b) noexcept {
+  const int n = UsedVectors<Scan::kDiffer>(a, b);
+  if (n == 0) return false;
+  const std::uint32_t same = Bits(_mm256_cmpeq_epi8(LoadV(a, n - 1), LoadV(b, n - 1)));
+  const int i = 32 * n - 1 - std::countl_zero(~same);
+  return a[i] > b[i];
+}
+
 NAGYSZAM_TARGET inline int UsedVectorsOf(const std::uint8_t* a, const std::uint8_t* b) noexcept {
   return UsedVectors<Scan::kEither>(a, b);
 }
@@ -68,12 +77,7 @@ NAGYSZAM_TARGET bool Avx2::Equal(const std::uint8_t* a, const std::uint8_t* b) n
 
 template <>
 NAGYSZAM_TARGET bool Avx2::Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
-  // The highest differing cell decides.
-  const int n = UsedVectors<Scan::kDiffer>(a, b);
-  if (n == 0) return false;
-  const std::uint32_t same = Bits(_mm256_cmpeq_epi8(LoadV(a, n - 1), LoadV(b, n - 1)));
-  const int i = 32 * n - 1 - std::countl_zero(~same);
-  return a[i] > b[i];
+  return GreaterThan(a, b);
 }
 
 template <>
@@ -106,28 +110,27 @@ template <>
 NAGYSZAM_TARGET Outcome Avx2::Subtract(const std::uint8_t* a, const std::uint8_t* b,
                                        std::uint8_t* d) noexcept {
   const int n = UsedVectorsOf(a, b);
+  // a < b writes nothing: the highest differing cell tells, usually in the
+  // top used vector, where a pass of borrows would take the whole length.
+  for (int v = n - 1; v >= 0; --v) {
+    const std::uint32_t differ = ~Bits(_mm256_cmpeq_epi8(LoadV(a, v), LoadV(b, v)));
+    if (differ == 0) continue;
+    const int i = 32 * v + 31 - std::countl_zero(differ);
+    if (a[i] < b[i]) return {0, true};
+    break;
+  }
   const __m256i ten = _mm256_set1_epi8(10), zero = _mm256_setzero_si256();
-  // The borrows into vector v: a difference below zero generates one, a
-  // zero one passes it on.
   unsigned char borrow = 0;
-  const auto borrows = [&](__m256i diff) NAGYSZAM_TARGET {
-    const std::uint32_t generate = Bits(diff);
-    const std::uint32_t reach = ~Bits(_mm256_cmpgt_epi8(diff, zero));
-    unsigned int sum = 0;
-    borrow = _addcarry_u32(borrow, generate, reach, &sum);
-    return sum ^ generate ^ reach;
-  };
-  const auto difference = [a, b](int v)
-                              NAGYSZAM_TARGET { return _mm256_sub_epi8(LoadV(a, v), LoadV(b, v)); };
-  // First only the borrow out of the top: a < b writes nothing. The masks
-  // are cheaper to find again than to keep.
-  for (int v = 0; v < n; ++v) borrows(difference(v));
-  if (borrow != 0) return {0, true};  // else it starts from 0 again
   __m256i top = zero;
   for (int v = 0; v < n; ++v) {
-    const __m256i diff = difference(v);
+    const __m256i diff = _mm256_sub_epi8(LoadV(a, v), LoadV(b, v));
+    // A difference below zero generates a borrow, a zero one passes it on.
+    const std::uint32_t generate = Bits(diff);
+    const std::uint32_t reach = ~Bits(_mm256_cmpgt_epi8(diff, zero));
+    unsigned int borrowed = 0;
+    borrow = _addcarry_u32(borrow, generate, reach, &borrowed);
     // -10..9 after the borrow; min picks t + 10 where t is negative.
-    const __m256i t = _mm256_add_epi8(diff, Spread(borrows(diff)));
+    const __m256i t = _mm256_add_epi8(diff, Spread(borrowed ^ generate ^ reach));
     top = _mm256_min_epu8(t, _mm256_add_epi8(t, ten));
     StoreV(d, v, top);
   }

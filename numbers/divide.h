@@ -17,23 +17,6 @@ using kernels::Lengths;
 
 constexpr std::uint64_t kPiece = std::uint64_t{kBase} * kBase;  // 10^16, two limbs
 
-// x / y with x % y in rest, for x below y * 2^64 (the quotient fits 64
-// bits): one hardware division on x86-64, the compiler's elsewhere; both
-// exact.
-inline std::uint64_t DivideWide(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept {
-#if defined(__x86_64__) && defined(__GNUC__)
-  std::uint64_t quotient = 0;
-  __asm__("divq %4"
-          : "=a"(quotient), "=d"(rest)
-          : "a"(static_cast<std::uint64_t>(x)), "d"(static_cast<std::uint64_t>(x >> 64)), "rm"(y)
-          : "cc");
-  return quotient;
-#else
-  rest = static_cast<std::uint64_t>(x % y);
-  return static_cast<std::uint64_t>(x / y);
-#endif
-}
-
 // x as five base 10^8 limbs: 16 digits at a time, by one 128-bit
 // division each once x passes 64 bits (the top piece is below 3.5 * 10^6).
 inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
@@ -96,22 +79,44 @@ bool DivideBinary(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, Ne
 template <class K>
 Lengths DivideShort(const NemNegEgesz& a, int na, std::uint64_t d, NemNegEgesz& q,
                     NemNegEgesz& r) noexcept {
+  if (d == 1) {
+    // a / 1: a and zero (r last: when q and r are one object, it holds r).
+    const int length = K::Length(a.data());
+    q = a;
+    K::Clear(r.data());
+    return {length, 0};
+  }
   // The limbs up to na rounded up to 4, zero past na.
   alignas(32) std::uint64_t u[kRoom], quotient[kRoom];
   K::ToLimbs(a.data(), na, u);
   const Divisor by = MakeDivisor(d);
   const std::uint64_t f = kPiece / d, c = kPiece % d;
+  // The rests run two pieces a step, rest * (10^32 mod d) + (the pair mod
+  // d), so that their chain of dependent multiplies is half as long; each
+  // pair's pieces follow from the rest above it, beside the chain.
+  const std::uint64_t c2 = c * c % d;
   std::uint64_t rest = 0;
-  const int pieces = (na + 1) / 2;
-  for (int k = pieces - 1; k >= 0; --k) {
-    const std::uint64_t x = rest * c + u[2 * k] + u[2 * k + 1] * kBase;
-    const std::uint64_t piece = rest * f + Divide(x, by, rest);
-    quotient[2 * k] = piece % kBase;
-    quotient[2 * k + 1] = piece / kBase;
+  const int pairs = (na + 3) / 4;
+  for (int k = pairs - 1; k >= 0; --k) {
+    const std::uint64_t high = u[4 * k + 2] + u[4 * k + 3] * kBase;
+    const std::uint64_t low = u[4 * k] + u[4 * k + 1] * kBase;
+    std::uint64_t high_rest = 0, pair_rest = 0, middle = 0, ignored = 0;
+    Divide(high, by, high_rest);
+    Divide(high_rest * c + low, by, pair_rest);
+    const std::uint64_t above = rest;
+    Divide(rest * c2 + pair_rest, by, rest);
+    const std::uint64_t upper = above * f + Divide(above * c + high, by, middle);
+    const std::uint64_t lower = middle * f + Divide(middle * c + low, by, ignored);
+    quotient[4 * k] = lower % kBase;
+    quotient[4 * k + 1] = lower / kBase;
+    quotient[4 * k + 2] = upper % kBase;
+    quotient[4 * k + 3] = upper / kBase;
   }
+  const int pieces = 2 * pairs;
   Lengths lengths{};
   lengths.quotient = K::FromLimbs(quotient, 2 * pieces, q.data());
-  lengths.remainder = K::FromLimbs(&rest, 1, r.data());
+  const std::uint64_t remainder[4] = {rest, 0, 0, 0};
+  lengths.remainder = K::FromLimbs(remainder, 1, r.data());
   return lengths;
 }
 

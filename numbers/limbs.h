@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -76,30 +77,54 @@ inline int Normalise(const std::uint64_t* column, int nc, std::uint64_t* product
 // sum keeps its low 256 digits. For products past 256 digits.
 void MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
 
-// Division by a d below kBase of numbers below 2^55: a multiply by the
-// rounded-up reciprocal and a shift give the exact quotient, since with
-// n < 2^55 and d at most 2^bits the rounding error times n stays below
-// 2^(55 + bits).
+__extension__ using Wide = unsigned __int128;
+
+// x / y with x % y in rest, for x below y * 2^64 (the quotient fits 64
+// bits): one hardware division on x86-64, the compiler's elsewhere; both
+// exact.
+inline std::uint64_t DivideWide(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept {
+#if defined(__x86_64__) && defined(__GNUC__)
+  std::uint64_t quotient = 0;
+  __asm__("divq %4"
+          : "=a"(quotient), "=d"(rest)
+          : "a"(static_cast<std::uint64_t>(x)), "d"(static_cast<std::uint64_t>(x >> 64)), "rm"(y)
+          : "cc");
+  return quotient;
+#else
+  rest = static_cast<std::uint64_t>(x % y);
+  return static_cast<std::uint64_t>(x / y);
+#endif
+}
+
+// Division by a d from 2 to kBase - 1 of numbers below 2^55: the high half
+// of a multiply by the rounded-up reciprocal, shifted, gives the exact
+// quotient, since with n < 2^55 and d at most 2^bits the rounding error
+// times n stays below 2^(55 + bits) <= 2^shift.
 constexpr int kDividendBits = 55;
 static_assert(2 * std::uint64_t{kBase} * kBase < std::uint64_t{1} << kDividendBits);
-__extension__ using Wide = unsigned __int128;
 
 struct Divisor {
   std::uint64_t d;
-  std::uint64_t magic;  // ceil(2^shift / d), below 2^56
+  std::uint64_t magic;  // ceil(2^(64 + shift) / d), below 2^64
   int shift;
 };
 
 constexpr Divisor MakeDivisor(std::uint64_t d) noexcept {
-  int bits = 0;
-  while ((std::uint64_t{1} << bits) < d) ++bits;
-  const int shift = kDividendBits + bits;
-  const Wide power = Wide{1} << shift;
-  return {d, static_cast<std::uint64_t>(power / d + (power % d != 0 ? 1 : 0)), shift};
+  const int shift = std::max(kDividendBits + static_cast<int>(std::bit_width(d - 1)), 64) - 64;
+  // One 128 by 64 bit division: the quotient fits 64 bits for d >= 2.
+  const Wide power = Wide{1} << (64 + shift);
+  std::uint64_t quotient = 0, rest = 0;
+  if (std::is_constant_evaluated()) {
+    quotient = static_cast<std::uint64_t>(power / d);
+    rest = static_cast<std::uint64_t>(power % d);
+  } else {
+    quotient = DivideWide(power, d, rest);
+  }
+  return {d, quotient + (rest != 0 ? 1 : 0), shift};
 }
 
 constexpr std::uint64_t Divide(std::uint64_t n, const Divisor& by, std::uint64_t& rest) noexcept {
-  const auto q = static_cast<std::uint64_t>((Wide{by.magic} * n) >> by.shift);
+  const auto q = static_cast<std::uint64_t>((Wide{by.magic} * n) >> 64) >> by.shift;
   rest = n - q * by.d;
   return q;
 }
@@ -114,7 +139,7 @@ constexpr bool DivisionExact(std::uint64_t d) noexcept {
   }
   return true;
 }
-static_assert(DivisionExact(1) && DivisionExact(7) && DivisionExact(kBase - 1) &&
+static_assert(DivisionExact(2) && DivisionExact(7) && DivisionExact(kBase - 1) &&
               DivisionExact((1 << 26) + 1));
 
 }  // namespace nagyszam::limbs
