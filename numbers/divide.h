@@ -42,10 +42,10 @@ inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
 // Returns false (nothing written) when the divisor's bytes, outside 0..9,
 // make it 2^64 or more.
 template <class K>
-bool DivideBinary(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
-                  Lengths& lengths) noexcept {
-  alignas(32) std::uint64_t la[8], lb[4];
-  K::ToLimbs(a.data(), 5, la);
+bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, NemNegEgesz& q,
+                  NemNegEgesz& r, Lengths& lengths) noexcept {
+  alignas(32) std::uint64_t la[8] = {}, lb[4];
+  K::ToLimbs(a.data(), na, la);
   K::ToLimbs(b.data(), 3, lb);
   const Wide divisor = lb[0] + lb[1] * kBase + Wide{lb[2]} * kPiece;
   if (divisor >> 64 != 0) return false;
@@ -66,7 +66,7 @@ bool DivideBinary(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, Ne
   }
   alignas(32) std::uint64_t limbs[8];
   BinaryToLimbs(quotient, limbs);
-  lengths.quotient = K::FromLimbs(limbs, 5, q.data());
+  lengths.quotient = K::FromLimbs(limbs, limbs[4] != 0 ? 5 : 4, q.data());
   BinaryToLimbs(rest, limbs);
   lengths.remainder = K::FromLimbs(limbs, 3, r.data());
   return true;
@@ -236,8 +236,8 @@ template <class K>
 Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
                NemNegEgesz& r) noexcept {
   Lengths lengths{};
-  if (ca <= 38 && cb <= 19 && DivideBinary<K>(a, b, q, r, lengths)) return lengths;
   const int na = (ca + 7) / 8, nb = (cb + 7) / 8;
+  if (ca <= 38 && cb <= 19 && DivideBinary<K>(a, na, b, q, r, lengths)) return lengths;
   if (nb == 1) {
     alignas(32) std::uint64_t d[4];
     K::ToLimbs(b.data(), 1, d);
