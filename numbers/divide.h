@@ -192,7 +192,8 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
     low3 = static_cast<std::int64_t>(w[j + nb - 5]);
     K::SubtractProducts(w, j, static_cast<std::uint64_t>(d), v, nb);
     y = static_cast<std::int64_t>(static_cast<std::uint64_t>(y) * kBase +
-                                  static_cast<std::uint64_t>(w2 - d * v2));
+                                  static_cast<std::uint64_t>(w2) -
+                                  static_cast<std::uint64_t>(d) * static_cast<std::uint64_t>(v2));
     w2 = next2 - d * v3;
     last_digit = d;
     estimate =
