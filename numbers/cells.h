@@ -129,7 +129,7 @@ struct Set {
   // below n) mod B^n, B = 10^8: the columns, each shifted up by shift B and
   // down by shift in the column above (shift 0 for none), so that columns
   // of signed limbs stored modulo 2^64 come out at or above zero. For n at
-  // most 32 and shifted columns below 2^63; all 256 cells written. Returns
+  // most 32 and shifted columns below 2^58; all 256 cells written. Returns
   // the length.
   static int Carry(const std::uint64_t* column, int n, std::uint64_t shift,
                    std::uint8_t* cells) noexcept;

@@ -201,21 +201,21 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   }
   // The remainder is w carried. Below the divisor, it has nb limbs, and
   // the limbs of w above cancel out: the low nb carried modulo B^nb are the
-  // remainder. Each column is shifted up by shift B and down by shift in
-  // the one above, so that every column is at or above zero. With quotient
-  // limbs below B, w stays above -2^57 and the columns below 2^58, which
-  // the fast carry takes; otherwise (rare) the shift is doubled for w down
-  // to -2^58.2 and the columns go the plain way.
+  // remainder. Each column is shifted up by 2^31 B and down by 2^31 in the
+  // one above, so that every column is at or above zero: a limb taken low
+  // leaves a remainder below (1 + 2^-11) times the divisor, so a quotient
+  // limb stays below B + 2^-11 B + 1, and a limb of w, which takes at most
+  // 16 products, stays above -1.61 * 10^17 > -2^31 B.
   //
   // The last limb taken low by one leaves a remainder of the divisor or
   // more, possible only when its estimate lay just below a whole number:
   // that remainder (below 10^256) may need one more limb, and is corrected.
   std::uint64_t largest = 0;
   for (int j = 0; j < nq; ++j) largest = std::max(largest, digit[j]);
-  const std::uint64_t shift = std::uint64_t{1} << (largest < kBase ? 31 : 32);
+  constexpr std::uint64_t kShift = std::uint64_t{1} << 31;
   const bool near = last - std::floor(last) > 1 - 3 * kMargin;
   Lengths lengths{};
-  lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, shift, r.data());
+  lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, kShift, r.data());
   if (near) {
     NemNegEgesz divisor;
     K::FromLimbs(v, nb, divisor.data());
