@@ -2,8 +2,9 @@
 // between cells and base 10^8 limbs and the carrying of column sums, and
 // the code here compiles for K's instruction set. Three ways, by the
 // operands' lengths: short numbers in binary, a one-limb divisor by short
-// division, the rest by long division. Each reads all it needs from a and b
-// before it writes q, and writes r last. Internal to the library.
+// division, the rest by long division. Each has read all it needs from a
+// and b before it writes q or r, and when q and r are one object it ends up
+// holding r. Internal to the library.
 #pragma once
 
 #include <cmath>
@@ -112,9 +113,8 @@ Lengths DivideShort(const NemNegEgesz& a, int na, std::uint64_t d, NemNegEgesz& 
     quotient[4 * k + 2] = upper % kBase;
     quotient[4 * k + 3] = upper / kBase;
   }
-  const int pieces = 2 * pairs;
   Lengths lengths{};
-  lengths.quotient = K::FromLimbs(quotient, 2 * pieces, q.data());
+  lengths.quotient = K::FromLimbs(quotient, 4 * pairs, q.data());
   const std::uint64_t remainder[4] = {rest, 0, 0, 0};
   lengths.remainder = K::FromLimbs(remainder, 1, r.data());
   return lengths;
@@ -130,9 +130,9 @@ inline double MulAdd(double a, double b, double c) noexcept {
 // Long division by a divisor of nb >= 2 limbs, each quotient limb
 // estimated in floating point from the top three limbs of the running
 // remainder and of the divisor, then taken a little low: an estimate a
-// hair too low leaves a remainder of up to twice the divisor, which the
-// next quotient limb absorbs (it may reach 2B - 1), so every remainder
-// stays at zero or above.
+// hair too low leaves a remainder of the divisor or a little more, which
+// the next quotient limb absorbs (it may pass B a little), so every
+// remainder stays at zero or above.
 //
 // The products are not carried as they are subtracted: w starts as the
 // dividend's limbs and each limb takes its products whole, four limbs to a
@@ -146,7 +146,7 @@ template <class K>
 Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
                    NemNegEgesz& r) noexcept {
   // Eight zero slots below each number, and four more above.
-  alignas(32) std::uint64_t below_w[8 + kRoom], below_v[8 + kRoom + 4], digit[kRoom];
+  alignas(32) std::uint64_t below_w[8 + kRoom], below_v[8 + kRoom], digit[kRoom];
   std::uint64_t *const w = below_w + 8, *const v = below_v + 8;
   std::memset(below_w, 0, 8 * sizeof *w);
   std::memset(below_v, 0, 8 * sizeof *v);

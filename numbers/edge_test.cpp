@@ -24,9 +24,10 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       "5 e15 9x232", "99999999 e8", "1 e8", "1 e16", "99999999", "9x200", "9x56", "5 e201",
       "5 e200 1", "3 e100 0", "1",
       // exactly 7 times the divisor, so that the estimate falls a hair short
-      // in the last step and in the step before it; the binary bounds
+      // in the last step and in the step before it; the binary bounds; a
+      // product whose carry into one limb reaches 2
       "35 e14 699999993", "5 e15 9x8", "35 e14 699999993 e8", "5 e15 9x8", "9x38", "9x19", "9x38",
-      "7", "1 e38", "7", "9x39", "9x19"};
+      "7", "1 e38", "7", "9x39", "9x19", "5 e7 9x16", "15 e7 9x8"};
   for (const bool portable : {false, true}) {
     std::optional<testing::PortableKernels> kernels;
     if (portable) kernels.emplace();
