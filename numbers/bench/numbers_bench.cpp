@@ -52,7 +52,10 @@ std::string Text(const NemNegEgesz& x) {
 }
 
 // One operand pair in all three representations, with room for results.
-struct Operands {
+// Each set has a page to itself: a vector access that straddles two pages
+// costs several ns, and where the allocator happened to put a set decided
+// which operations paid it from one build to the next.
+struct alignas(4096) Operands {
   NemNegEgesz a, b, o1{}, o2{};
   Egesz sa{}, sb{}, so1{}, so2{};
   mpz_t za, zb, zo1, zo2;
@@ -79,6 +82,7 @@ struct Operands {
     if (negative_y) mpz_neg(zb, zb), cb = -cb;
   }
 };
+static_assert(sizeof(Operands) == 4096, "one page to each set");
 
 enum class Target { Arithmetic, Comparison, Bound };
 
