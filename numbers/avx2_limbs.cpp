@@ -173,16 +173,19 @@ NAGYSZAM_TARGET inline void CarryLast(__m256i* limbs, int groups) noexcept {
   }
 }
 
-// p = a * b in kGroups groups of four limbs, a and b of ga and gb groups.
-template <int kGroups>
-NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+// p = a * b for a of kA and b of kB groups of four limbs, both known here
+// so that the columns stay in registers and no branch splits the sums. The
+// product has at most 32 limbs: columns from 32 on take no products.
+template <int kA, int kB>
+NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
                               std::uint8_t* p) noexcept {
+  constexpr int kGroups = std::min(kA + kB, kVectors);
   // window[h][s] = b[4h - s .. 4h - s + 3], zero outside b's limbs: what
   // the limbs a[4m + s] meet in column group h + m.
-  __m256i window[kGroups][4];
+  __m256i window[kB + 1][4];
   __m256i below = _mm256_setzero_si256();
-  Unrolled<kGroups>([&](auto h) NAGYSZAM_TARGET {
-    const __m256i group = h < gb ? CellsToLimbs(LoadV(b, h)) : _mm256_setzero_si256();
+  Unrolled<kB + 1>([&](auto h) NAGYSZAM_TARGET {
+    const __m256i group = h < kB ? CellsToLimbs(LoadV(b, h)) : _mm256_setzero_si256();
     const __m256i middle = _mm256_permute2x128_si256(below, group, 0x21);
     window[h][0] = group;
     window[h][1] = _mm256_alignr_epi8(group, middle, 8);
@@ -191,22 +194,22 @@ NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, int ga, const std::uint8_t*
     below = group;
   });
   // Four columns to a register. A column adds at most 16 products below
-  // 10^16: under 2^58. Window groups past gb are zero.
+  // 10^16: under 2^58.
   __m256i column[kGroups];
   Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { column[g] = _mm256_setzero_si256(); });
-  Unrolled<kGroups>([&](auto m) NAGYSZAM_TARGET {
-    if (m >= ga) return;
+  Unrolled<kA>([&](auto m) NAGYSZAM_TARGET {
     const __m256i limbs_a = CellsToLimbs(LoadV(a, m));
     const __m256i factor[4] = {
         _mm256_permute4x64_epi64(limbs_a, 0x00), _mm256_permute4x64_epi64(limbs_a, 0x55),
         _mm256_permute4x64_epi64(limbs_a, 0xAA), _mm256_permute4x64_epi64(limbs_a, 0xFF)};
-    Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
-      if constexpr (g >= m) {
-        if (g - m > gb) return;
-        for (int s = 0; s < 4; ++s) {
-          column[g] = _mm256_add_epi64(column[g], _mm256_mul_epu32(factor[s], window[g - m][s]));
+    Unrolled<kB + 1>([&](auto h) NAGYSZAM_TARGET {
+      Unrolled<4>([&](auto s) NAGYSZAM_TARGET {
+        // window[kB][0] is zero.
+        if constexpr (m + h < kGroups && (h < kB || s > 0)) {
+          column[m + h] =
+              _mm256_add_epi64(column[m + h], _mm256_mul_epu32(factor[s], window[h][s]));
         }
-      }
+      });
     });
   });
   Carries carries{_mm256_setzero_si256(), _mm256_setzero_si256()};
@@ -216,11 +219,30 @@ NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, int ga, const std::uint8_t*
     wide = _mm256_or_si256(wide, Wide(column[g]));
   });
   if (Any(wide)) CarryLast(column, kGroups);
-  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { StoreV(p, g, LimbsToCells(column[g])); });
+  // a's top limb is at 4kA - 4 or above and b's at 4kB - 4: the product's
+  // top limb is in one of the last two groups.
+  __m256i top = _mm256_setzero_si256();
+  int groups = 0;
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
+    const __m256i cells = LimbsToCells(column[g]);
+    StoreV(p, g, cells);
+    if (g + 2 >= kGroups && Any(cells)) top = cells, groups = g + 1;
+  });
   FillFrom(p, kGroups, _mm256_setzero_si256());
-  int top = 4 * kGroups - 1;
-  while (Load(p, top) == 0) --top;  // the product is not zero
-  return WordLength(Load(p, top), top);
+  return LengthAt(top, groups);
+}
+
+// The product for a of ga >= kA groups and b of gb <= kB groups.
+template <int kA, int kB = 1>
+NAGYSZAM_TARGET int ProductWith(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                                std::uint8_t* p) noexcept {
+  if constexpr (kA < kVectors) {
+    if (ga > kA) return ProductWith<kA + 1, kB>(a, ga, b, gb, p);
+  }
+  if constexpr (kB < kA && kA + kB <= kVectors) {
+    if (gb > kB) return ProductWith<kA, kB + 1>(a, ga, b, gb, p);
+  }
+  return ProductOf<kA, kB>(a, b, p);
 }
 
 }  // namespace
@@ -228,22 +250,9 @@ NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, int ga, const std::uint8_t*
 template <>
 NAGYSZAM_TARGET int Avx2::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
                                   std::uint8_t* p) noexcept {
-  switch (std::min(ga + gb, 8)) {
-    case 2:
-      return ProductOf<2>(a, ga, b, gb, p);
-    case 3:
-      return ProductOf<3>(a, ga, b, gb, p);
-    case 4:
-      return ProductOf<4>(a, ga, b, gb, p);
-    case 5:
-      return ProductOf<5>(a, ga, b, gb, p);
-    case 6:
-      return ProductOf<6>(a, ga, b, gb, p);
-    case 7:
-      return ProductOf<7>(a, ga, b, gb, p);
-    default:
-      return ProductOf<8>(a, ga, b, gb, p);
-  }
+  // The product commutes: a is the longer, b gives the windows.
+  if (ga < gb) std::swap(a, b), std::swap(ga, gb);
+  return ProductWith<1>(a, ga, b, gb, p);
 }
 
 template <>
