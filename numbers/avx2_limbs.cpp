@@ -119,24 +119,22 @@ NAGYSZAM_TARGET inline void Unrolled(F f) noexcept {
 // Carries four column sums c (each below 2^58) into four limbs below 2B
 // (one at B or more needs CarryLast); `q` and `q2` hold the carries out of
 // the group below. Column c = q * B + r, from its top bits: with h = c /
-// 2^26 (below 2^32) and the reciprocal rounded down, q comes out at most two
-// short. Then r + the carry from below (under 2^32) = q2 * B + r2, exactly
-// with the reciprocal rounded up.
+// 2^26 (below 2^32) and the reciprocal rounded down, q is never over and at
+// most two short, so r is below 3B; r is c - q * B exactly, whatever q is.
+// Then r + the carry from below (under 3B + 2^58 / B < 2^32) = q2 * B + r2,
+// exactly with the reciprocal rounded up (exact below 5.9 * 10^9), and q2
+// is below 32.
 struct Carries {
   __m256i q, q2;
 };
 
 NAGYSZAM_TARGET inline __m256i CarryGroup(__m256i c, Carries& carries) noexcept {
-  const __m256i base = _mm256_set1_epi64x(kBase), largest = _mm256_set1_epi64x(kBase - 1);
+  const __m256i base = _mm256_set1_epi64x(kBase);
   const __m256i reciprocal_down = _mm256_set1_epi64x(2882303761);  // floor(2^58 / B)
   const __m256i reciprocal_up = _mm256_set1_epi64x(2882303762);    // ceil(2^58 / B)
-  __m256i q = _mm256_srli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(c, 26), reciprocal_down), 32);
-  __m256i r = _mm256_sub_epi64(c, _mm256_mul_epu32(q, base));
-  for (int fix = 0; fix < 2; ++fix) {
-    const __m256i over = _mm256_cmpgt_epi64(r, largest);
-    r = _mm256_sub_epi64(r, _mm256_and_si256(over, base));
-    q = _mm256_sub_epi64(q, over);
-  }
+  const __m256i q =
+      _mm256_srli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(c, 26), reciprocal_down), 32);
+  const __m256i r = _mm256_sub_epi64(c, _mm256_mul_epu32(q, base));
   const __m256i s = _mm256_add_epi64(r, FromBelow(q, carries.q));
   const __m256i q2 = _mm256_srli_epi64(_mm256_mul_epu32(s, reciprocal_up), 58);
   const __m256i r2 = _mm256_sub_epi64(s, _mm256_mul_epu32(q2, base));
