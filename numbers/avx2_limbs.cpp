@@ -35,22 +35,19 @@ NAGYSZAM_TARGET inline __m256i Opaque(__m256i v) noexcept {
 
 // Four limbs (each below 10^8) as their 32 cells: halves of four digits,
 // then pairs, then digits, each split by a multiply with a rounded-up
-// reciprocal, exact below 10^8.
+// reciprocal, exact below 10^8. Each split x = h * 10^k + l puts h in the
+// upper half of the lane as x + h * (2^bits - 10^k).
 NAGYSZAM_TARGET inline __m256i LimbsToCells(__m256i v) noexcept {
   const __m256i by_ten_thousand = _mm256_set1_epi32(static_cast<int>(0xD1B71759u));  // 2^45/10^4
   const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
-  const __m256i low4 = _mm256_sub_epi64(v, _mm256_mul_epu32(high4, _mm256_set1_epi32(10000)));
-  const __m256i quads = _mm256_or_si256(low4, _mm256_slli_epi64(high4, 32));
-  const __m256i by_hundred = _mm256_set1_epi32(5243);  // 2^19 / 100
+  const __m256i quads =
+      _mm256_add_epi64(v, _mm256_mul_epu32(high4, _mm256_set1_epi32(-10000)));  // 2^32 - 10^4
+  const __m256i by_hundred = _mm256_set1_epi32(5243);                           // 2^19 / 100
   const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, by_hundred), 3);
-  const __m256i low2 =
-      _mm256_sub_epi16(quads, _mm256_mullo_epi16(high2, Opaque(_mm256_set1_epi16(100))));
-  const __m256i pairs = _mm256_or_si256(low2, _mm256_slli_epi32(high2, 16));
-  const __m256i by_ten = _mm256_set1_epi16(103);  // 2^10 / 10
-  const __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(pairs, by_ten), 10);
-  const __m256i units =
-      _mm256_sub_epi16(pairs, _mm256_mullo_epi16(tens, Opaque(_mm256_set1_epi16(10))));
-  return _mm256_or_si256(units, _mm256_slli_epi16(tens, 8));
+  const __m256i pairs =
+      _mm256_add_epi32(quads, _mm256_mullo_epi32(high2, _mm256_set1_epi32(65536 - 100)));
+  const __m256i tens = _mm256_mulhi_epu16(pairs, _mm256_set1_epi16(6554));  // 2^16 / 10
+  return _mm256_add_epi16(pairs, _mm256_mullo_epi16(tens, Opaque(_mm256_set1_epi16(256 - 10))));
 }
 
 // Four words of cells as four limbs, as WordToLimb does one: pairs,
