@@ -89,12 +89,16 @@ NAGYSZAM_TARGET int Avx2::FromLimbs(const std::uint64_t* limbs, int n,
   const int groups = (n + 3) / 4;
   __m256i top = _mm256_setzero_si256();
   for (int g = 0; g < groups; ++g) {
-    // Limb by limb, each as it was stored (often just now, one at a time,
-    // which a wide load could not take from the store); none from n on.
+    // The low two groups and a part group limb by limb, each as it was
+    // stored (the divisions write from the top down, one limb at a time,
+    // which a wide load could not take from the store just made), none
+    // from n on; the groups above were stored long before.
     const auto limb = [&](int i) { return i < n ? static_cast<long long>(limbs[i]) : 0; };
-    top = LimbsToCells(
-        _mm256_setr_epi64x(limb(4 * g), limb(4 * g + 1), limb(4 * g + 2), limb(4 * g + 3)));
-    StoreV(cells, g, top);
+    const __m256i group =
+        g >= 2 && 4 * g + 4 <= n
+            ? LoadSlots(limbs + 4 * g)
+            : _mm256_setr_epi64x(limb(4 * g), limb(4 * g + 1), limb(4 * g + 2), limb(4 * g + 3));
+    StoreV(cells, g, top = LimbsToCells(group));
   }
   FillFrom(cells, groups, _mm256_setzero_si256());
   if (groups == 0 || Any(top)) return groups == 0 ? 0 : LengthAt(top, groups);
