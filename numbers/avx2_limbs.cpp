@@ -269,26 +269,26 @@ NAGYSZAM_TARGET void Avx2::SubtractProducts(std::uint64_t* w, int j, std::uint64
 template <>
 NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
                                 std::uint8_t* cells) noexcept {
-  // Lanes from n on are dropped: the columns there as zero, the limbs they
-  // receive as the part past 10^(8n).
-  const __m256i lane = _mm256_setr_epi64x(0, 1, 2, 3);
+  // Lanes from n on, all in the last group, are dropped: the columns there
+  // as zero, the limbs they receive as the part past 10^(8n).
+  const int groups = (n + 3) / 4;
+  const __m256i keep =
+      _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - 4 * (groups - 1)), _mm256_setr_epi64x(0, 1, 2, 3));
   const __m256i shifted = _mm256_set1_epi64x(static_cast<long long>(shift * kBase - shift));
   __m256i wide = _mm256_setzero_si256();
   Carries carries{wide, wide};
   __m256i limbs[kVectors];
-  const int groups = (n + 3) / 4;
   for (int g = 0; g < groups; ++g) {
-    const __m256i keep = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - 4 * g), lane);
     __m256i c = _mm256_add_epi64(LoadSlots(column + 4 * g), shifted);
     if (g == 0) c = _mm256_add_epi64(c, _mm256_setr_epi64x(static_cast<long long>(shift), 0, 0, 0));
-    limbs[g] = _mm256_and_si256(CarryGroup(_mm256_and_si256(c, keep), carries), keep);
+    if (g == groups - 1) c = _mm256_and_si256(c, keep);
+    limbs[g] = CarryGroup(c, carries);
+    if (g == groups - 1) limbs[g] = _mm256_and_si256(limbs[g], keep);
     wide = _mm256_or_si256(wide, Wide(limbs[g]));
   }
   if (Any(wide)) {
     CarryLast(limbs, groups);
-    // The part past 10^(8n) again.
-    const __m256i keep = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - 4 * (groups - 1)), lane);
-    limbs[groups - 1] = _mm256_and_si256(limbs[groups - 1], keep);
+    limbs[groups - 1] = _mm256_and_si256(limbs[groups - 1], keep);  // the part past 10^(8n) again
   }
   __m256i top = _mm256_setzero_si256();
   for (int g = 0; g < groups; ++g) StoreV(cells, g, top = LimbsToCells(limbs[g]));
