@@ -15,6 +15,8 @@
 namespace nagyszam::limbs {
 
 using kernels::Lengths;
+using kernels::Store;
+using kernels::WordLength;
 
 constexpr std::uint64_t kPiece = std::uint64_t{kBase} * kBase;  // 10^16, two limbs
 
@@ -154,6 +156,9 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   K::ToLimbs(b.data(), nb, v);
   std::memset(w + (na + 3) / 4 * 4, 0, 4 * sizeof *w);
   std::memset(v + (nb + 3) / 4 * 4, 0, 4 * sizeof *v);
+  // a and b are read: q takes each quotient limb's cells as it comes, in
+  // the time the step waits for the next estimate.
+  K::Clear(q.data());
   constexpr double kB = kBase;
   const double inverse =
       1 / MulAdd<K>(MulAdd<K>(static_cast<double>(v[nb - 1]), kB, static_cast<double>(v[nb - 2])),
@@ -180,10 +185,13 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
                                         MulAdd<K>(static_cast<double>(low2), inverse, -kMargin)));
   double last = 0;  // the last estimate, at or above zero
   std::int64_t last_digit = 0;
+  std::uint64_t largest = 0;
   for (int j = nq - 1; j >= 0; --j) {
     last = std::max(estimate, 0.0);
     const auto d = static_cast<std::int64_t>(last);
     digit[j] = static_cast<std::uint64_t>(d);
+    largest = std::max(largest, digit[j]);
+    Store(q.data(), j, LimbToWord(digit[j]));  // wrong cells for B or more: rewritten below
     const double lower = MulAdd<K>(static_cast<double>(low2), w2_weight,
                                    MulAdd<K>(static_cast<double>(low3), inverse, -kMargin)) -
                          static_cast<double>(last_digit) * last_weight;
@@ -210,8 +218,6 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   // The last limb taken low by one leaves a remainder of the divisor or
   // more, possible only when its estimate lay just below a whole number:
   // that remainder (below 10^256) may need one more limb, and is corrected.
-  std::uint64_t largest = 0;
-  for (int j = 0; j < nq; ++j) largest = std::max(largest, digit[j]);
   constexpr std::uint64_t kShift = std::uint64_t{1} << 31;
   const bool near = last - std::floor(last) > 1 - 3 * kMargin;
   Lengths lengths{};
@@ -227,8 +233,14 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   // When q and r are one object it holds r. Quotient limbs of B or more
   // (after a limb taken low) carry on.
   if (&q == &r) return lengths;
-  lengths.quotient =
-      largest < kBase ? K::FromLimbs(digit, nq, q.data()) : K::Carry(digit, nq, 0, q.data());
+  if (largest >= kBase) {
+    lengths.quotient = K::Carry(digit, nq, 0, q.data());
+    return lengths;
+  }
+  Store(q.data(), 0, LimbToWord(digit[0]));  // after a correction
+  int top = nq - 1;
+  while (top > 0 && digit[top] == 0) --top;
+  lengths.quotient = WordLength(LimbToWord(digit[top]), top);
   return lengths;
 }
 
