@@ -160,9 +160,10 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   // the time the step waits for the next estimate.
   K::Clear(q.data());
   constexpr double kB = kBase;
-  const double inverse =
-      1 / MulAdd<K>(MulAdd<K>(static_cast<double>(v[nb - 1]), kB, static_cast<double>(v[nb - 2])),
-                    kB, static_cast<double>(v[nb - 3]));
+  const double divisor_top =
+      MulAdd<K>(MulAdd<K>(static_cast<double>(v[nb - 1]), kB, static_cast<double>(v[nb - 2])), kB,
+                static_cast<double>(v[nb - 3]));
+  const double inverse = 1 / divisor_top;
   const double y_weight = kB * kB * inverse, w2_weight = kB * inverse;
   // Below the true quotient limb by more than any rounding here (under
   // 10^-5), and by less than 1: taken low, or exactly, never high.
@@ -180,9 +181,12 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   // Limbs j + nb - 3 and j + nb - 4 of w, read before step j + 1 takes its
   // products (and so before step j's).
   auto low2 = static_cast<std::int64_t>(w[na - 3]), low3 = static_cast<std::int64_t>(w[na - 4]);
-  double estimate = MulAdd<K>(static_cast<double>(y), y_weight,
-                              MulAdd<K>(static_cast<double>(w2), w2_weight,
-                                        MulAdd<K>(static_cast<double>(low2), inverse, -kMargin)));
+  // The first estimate by its own division, beside the one for the
+  // inverse rather than after it.
+  double estimate = MulAdd<K>(static_cast<double>(y), kB * kB,
+                              MulAdd<K>(static_cast<double>(w2), kB, static_cast<double>(low2))) /
+                        divisor_top -
+                    kMargin;
   double last = 0;  // the last estimate, at or above zero
   std::int64_t last_digit = 0;
   std::uint64_t largest = 0;
