@@ -231,7 +231,8 @@ NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
   return LengthAt(top, groups);
 }
 
-// The product for a of ga >= kA groups and b of gb <= kB groups.
+// The product for a of ga >= gb groups and b of gb: counts kA, then kB, up
+// to them, one compare a step.
 template <int kA, int kB = 1>
 NAGYSZAM_TARGET int ProductWith(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
                                 std::uint8_t* p) noexcept {
