@@ -21,7 +21,8 @@ namespace nagyszam::kernels {
 
 static_assert(std::endian::native == std::endian::little, "digit words need little-endian bytes");
 
-constexpr int kWords = (MaxIndex + 1) / 8;
+constexpr int kCells = MaxIndex + 1;
+constexpr int kWords = kCells / 8;
 constexpr std::uint64_t kOnes = 0x0101010101010101;
 constexpr std::uint64_t kBias = 0xF6 * kOnes;  // 256 - 10 in every byte
 
@@ -33,6 +34,11 @@ inline std::uint64_t Load(const std::uint8_t* x, int w) noexcept {
 
 inline void Store(std::uint8_t* x, int w, std::uint64_t v) noexcept {
   std::memcpy(x + 8 * w, &v, sizeof v);
+}
+
+// Cells of the highest non-zero byte of word v, at word w: 0 for v = 0.
+constexpr int WordLength(std::uint64_t v, int w) noexcept {
+  return v == 0 ? 0 : 8 * w + 8 - std::countl_zero(v) / 8;
 }
 
 struct WordResult {
@@ -64,38 +70,74 @@ static_assert(AddWord(9 * kOnes, 0, 1).value == 0 && AddWord(9 * kOnes, 0, 1).ca
 static_assert(AddWord(0x0000000000000905, 0x0000000000000005, 0).value == 0x0000000000010000);
 static_assert(SubtractWord(0, 0, 1).value == 9 * kOnes && SubtractWord(0, 0, 1).carry == 1);
 static_assert(SubtractWord(0x0000000000000100, 0x0000000000000001, 0).value == 0x0000000000000009);
+static_assert(WordLength(0, 3) == 0 && WordLength(0x0000000000000100, 0) == 2);
+
+// What a kernel that writes a number reports: the result's length in cells
+// (up to its highest non-zero one, 0 for zero; for the steps only when
+// asked to measure), and `over`: a carry out of cell 255 for Add and StepUp,
+// a refusal (nothing written) for Subtract and StepDown.
+struct Outcome {
+  int length;
+  bool over;
+};
+
+// Both outputs of a division: their lengths.
+struct Lengths {
+  int quotient;
+  int remainder;
+};
 
 // One set of kernels: Set<false> is the portable one, Set<true> the AVX2 one
-// (defined in portable.cpp and avx2.cpp). Cells are 256 bytes; an output may
-// be an input. Only Multiply and DivMod set Hiba.
+// (defined in portable.cpp and the avx2 files). Cells are 256 bytes; an
+// output may be an input. Only Multiply and DivMod set Hiba.
 template <bool kAvx2>
 struct Set {
   // Cells up to the highest non-zero one: 0 for zero.
   static int Length(const std::uint8_t* x) noexcept;
+  // Groups of four words up to the highest non-zero one.
+  static int Groups(const std::uint8_t* x) noexcept;
   static bool Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept;
   static bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
-  // s = a + b modulo 10^256; returns the carry out of cell 255.
-  static bool Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
-  // d = a - b; for a < b returns false and leaves d as it was.
-  static bool Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
-  // y = x + 1 modulo 10^256; returns the carry out of cell 255.
-  static bool StepUp(const std::uint8_t* x, std::uint8_t* y) noexcept;
-  // y = x - 1; for zero returns false and leaves y as it was.
-  static bool StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept;
-  // out = words 0..n-1 of cells as base 10^8 limbs, each at most 10^8 - 1
-  // whatever the bytes; cells and out have room for n rounded up to 4.
-  static void ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept;
-  // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), words n..m-1
-  // zero; m is a multiple of 4.
-  static void FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells, int m) noexcept;
-  // column[k] = the sum of a[i] * b[k - i] for k below na + nb - 1 (at most
-  // 32), with room for that count rounded up to 4; b[-3..-1] and
-  // b[nb..nb+2] read as zero.
-  static void Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
-                      std::uint64_t* column) noexcept;
-  static void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
-  static void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                     NemNegEgesz& r) noexcept;
+  // s = a + b modulo 10^256.
+  static Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
+  // d = a - b; a < b is refused.
+  static Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
+  // y = x + 1 modulo 10^256.
+  static Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
+  // y = x - 1; zero is refused.
+  static Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
+  // out = words 0..m-1 of cells as base 10^8 limbs, one to a 64-bit slot,
+  // each at most 10^8 - 1 whatever the bytes, for m = n rounded up to 4.
+  static void ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept;
+  // All 256 cells zero.
+  static void Clear(std::uint8_t* cells) noexcept;
+  // Words 0..n-1 of cells = limbs 0..n-1 (each below 10^8), the rest zero;
+  // returns the length. Reads only limbs 0..n-1.
+  static int FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells) noexcept;
+  // p = a * b for a of ga and b of gb used groups of four words (both at
+  // least 1) whose product has at most 32 limbs: ga + gb <= 8, or the used
+  // words add up to at most 32. All 256 cells of p are written, and p may
+  // be a or b. Returns p's length.
+  static int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                     std::uint8_t* p) noexcept;
+  // w[j + i] -= digit * v[i] modulo 2^64 for i below nb, with digit below
+  // 2^32, v's limbs below 10^8 and zero in the four slots around
+  // v[0..nb-1], and w's groups of four from j / 4 on aligned to 32 bytes.
+  static void SubtractProducts(std::uint64_t* w, int j, std::uint64_t digit, const std::uint64_t* v,
+                               int nb) noexcept;
+  // cells = (the sum of (column[k] + shift * (B - [k > 0])) * B^k for k
+  // below n) mod B^n, B = 10^8: the columns, each shifted up by shift B and
+  // down by shift in the column above (shift 0 for none), so that columns
+  // of signed limbs stored modulo 2^64 come out at or above zero. For n at
+  // most 32 and shifted columns below 2^58; all 256 cells written. Returns
+  // the length.
+  static int Carry(const std::uint64_t* column, int n, std::uint64_t shift,
+                   std::uint8_t* cells) noexcept;
+  // Returns p's length.
+  static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
+  // q, r = a / b, a % b for a and b of lengths ca >= cb >= 1.
+  static Lengths DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
+                        NemNegEgesz& r) noexcept;
 };
 
 using Portable = Set<false>;

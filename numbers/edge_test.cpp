@@ -17,14 +17,17 @@ using testing::Text;
 TEST(Edges, BoundaryOperandsMatchGmp) {
   // Pairs of operands, one after the other.
   static constexpr const char* kPairs[] = {
-      "9x256",   "1",           "9x256",       "9x256",    "5 e254", "5 e254",   "5 e255",
-      "5 e255",  "1 e255",      "1",           "9x128",    "1",      "1 e128",   "9x128",
-      "9x8",     "1",           "1 e8",        "1",        "9x16",   "9x16",     "0",
-      "0",       "0",           "5",           "1 e200",   "1 e55",  "1 e200",   "1 e56",
-      "2",       "5 e255",      "6",           "19 e254",  "9x256",  "9",        "9x256",
-      "1 e128",  "9x256",       "3x255",       "1 e255",   "9x255",  "35 e23",   "5 e15 9x8",
-      "35 e247", "5 e15 9x232", "99999999 e8", "1 e8",     "1 e16",  "99999999", "9x200",
-      "9x56",    "5 e201",      "5 e200 1",    "3 e100 0", "1"};
+      "9x256", "1", "9x256", "9x256", "5 e254", "5 e254", "5 e255", "5 e255", "1 e255", "1",
+      "9x128", "1", "1 e128", "9x128", "9x8", "1", "1 e8", "1", "9x16", "9x16", "0", "0", "0", "5",
+      "1 e200", "1 e55", "1 e200", "1 e56", "2", "5 e255", "6", "19 e254", "9x256", "9", "9x256",
+      "1 e128", "9x256", "3x255", "1 e255", "9x255", "35 e23", "5 e15 9x8", "35 e247",
+      "5 e15 9x232", "99999999 e8", "1 e8", "1 e16", "99999999", "9x200", "9x56", "5 e201",
+      "5 e200 1", "3 e100 0", "1",
+      // exactly 7 times the divisor, so that the estimate falls a hair short
+      // in the last step and in the step before it; the binary bounds; a
+      // product whose carry into one limb reaches 2
+      "35 e14 699999993", "5 e15 9x8", "35 e14 699999993 e8", "5 e15 9x8", "9x38", "9x19", "9x38",
+      "7", "1 e38", "7", "9x39", "9x19", "5 e7 9x16", "15 e7 9x8"};
   for (const bool portable : {false, true}) {
     std::optional<testing::PortableKernels> kernels;
     if (portable) kernels.emplace();

@@ -1,6 +1,8 @@
-// The overflow path of Multiply: every pass as the digit-by-digit method
-// takes it, on limbs so that all 256 passes stay cheap.
-#include "numbers/limbs.h"
+// The long products of Multiply: one that may just fit, and the overflow
+// path with every pass as the digit-by-digit method takes it, on limbs so
+// that all 256 passes stay cheap. Rare, so the portable kernels serve both
+// sets.
+#include "numbers/multiply.h"
 
 namespace nagyszam {
 
@@ -8,7 +10,7 @@ namespace {
 
 using limbs::kBase;
 using limbs::kCount;
-using Row = std::array<std::uint32_t, kCount>;
+using Row = std::array<std::uint64_t, kCount>;
 
 constexpr std::uint32_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
 
@@ -17,7 +19,7 @@ bool ScaleByDigit(const Row& a, std::uint32_t digit, Row& partial) noexcept {
   std::uint64_t carry = 0;
   for (int i = 0; i < kCount; ++i) {
     const std::uint64_t v = std::uint64_t{a[i]} * digit + carry;
-    partial[i] = static_cast<std::uint32_t>(v % kBase);
+    partial[i] = v % kBase;
     carry = v / kBase;
   }
   return carry != 0;
@@ -41,7 +43,7 @@ bool Shift(Row& x, int n) noexcept {
   std::uint64_t carry = 0;
   for (int i = 0; i < kCount - whole; ++i) {
     const std::uint64_t v = std::uint64_t{x[i]} * scale + carry;
-    x[i] = static_cast<std::uint32_t>(v % kBase);
+    x[i] = v % kBase;
     carry = v / kBase;
   }
   for (int i = kCount - 1; i >= whole; --i) x[i] = x[i - whole];
@@ -51,9 +53,9 @@ bool Shift(Row& x, int n) noexcept {
 
 // sum = sum + x modulo 10^256; returns whether it wrapped.
 bool Accumulate(Row& sum, const Row& x) noexcept {
-  std::uint32_t carry = 0;
+  std::uint64_t carry = 0;
   for (int i = 0; i < kCount; ++i) {
-    const std::uint32_t v = sum[i] + x[i] + carry;
+    const std::uint64_t v = sum[i] + x[i] + carry;
     carry = v >= kBase ? 1 : 0;
     sum[i] = v - carry * kBase;
   }
@@ -61,6 +63,19 @@ bool Accumulate(Row& sum, const Row& x) noexcept {
 }
 
 }  // namespace
+
+int limbs::WideProduct(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb,
+                       NemNegEgesz& p) noexcept {
+  Limbs la, lb, product;
+  kernels::Portable::ToLimbs(a.data(), na, la.data());
+  kernels::Portable::ToLimbs(b.data(), nb, lb.data());
+  std::uint64_t column[kRoom] = {};
+  for (int i = 0; i < na; ++i) {
+    for (int j = 0; j < nb; ++j) column[i + j] += la[i] * lb[j];
+  }
+  if (Normalise(column, na + nb - 1, product.data()) < 0) return -1;
+  return kernels::Portable::FromLimbs(product.data(), kCount, p.data());
+}
 
 void limbs::MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
   Row la{};
@@ -76,7 +91,7 @@ void limbs::MultiplyByPasses(const NemNegEgesz& a, const NemNegEgesz& b, NemNegE
     failed |= !Shift(partial, i);
     failed |= Accumulate(sum, partial);
   }
-  kernels::Portable::FromLimbs(sum.data(), kCount, p.data(), kCount);
+  kernels::Portable::FromLimbs(sum.data(), kCount, p.data());
   if (failed) Hiba = true;
 }
 

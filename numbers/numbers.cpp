@@ -20,9 +20,11 @@ void StartNumbers() noexcept {
 namespace {
 
 bool CpuHasAvx2() noexcept {
-  // Also checks that the system saves the vector registers.
+  // Also checks that the system saves the vector registers. The limb code
+  // takes BMI2 and FMA with it, which every AVX2 processor so far has.
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
+         __builtin_cpu_supports("fma");
 }
 
 }  // namespace

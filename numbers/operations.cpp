@@ -29,30 +29,44 @@ bool Greater(const NemNegEgesz& a, const NemNegEgesz& b) noexcept {
 
 void Succ(const NemNegEgesz& x, NemNegEgesz& y) noexcept {
   // All nines wrap to zero: a lost digit, reported like Add's.
-  if (Run([&](auto k) { return k.StepUp(x.data(), y.data()); })) Hiba = true;
+  if (Run([&](auto k) { return k.StepUp(x.data(), y.data(), false); }).over) Hiba = true;
 }
 
 void Pred(const NemNegEgesz& x, NemNegEgesz& y) noexcept {
   // Zero has no predecessor: y stays as it was.
-  if (!Run([&](auto k) { return k.StepDown(x.data(), y.data()); })) Hiba = true;
+  if (Run([&](auto k) { return k.StepDown(x.data(), y.data(), false); }).over) Hiba = true;
 }
 
 void Add(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& s) noexcept {
   // The sum needs a 257th digit; s keeps the low 256.
-  if (Run([&](auto k) { return k.Add(a.data(), b.data(), s.data()); })) Hiba = true;
+  if (Run([&](auto k) { return k.Add(a.data(), b.data(), s.data()); }).over) Hiba = true;
 }
 
 void Subtract(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& d) noexcept {
   // No negative results here: d stays as it was.
-  if (!Run([&](auto k) { return k.Subtract(a.data(), b.data(), d.data()); })) Hiba = true;
+  if (Run([&](auto k) { return k.Subtract(a.data(), b.data(), d.data()); }).over) Hiba = true;
 }
 
 void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
-  Run([&](auto k) { k.Multiply(a, b, p); });
+  Run([&](auto k) { return k.Multiply(a, b, p); });
 }
 
 void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r) noexcept {
-  Run([&](auto k) { k.DivMod(a, b, q, r); });
+  Run([&](auto k) {
+    const int cb = k.Length(b.data()), ca = k.Length(a.data());
+    if (cb == 0) {
+      // No division by zero: both outputs zero.
+      Hiba = true;
+      k.Clear(q.data());
+      k.Clear(r.data());
+    } else if (ca < cb) {
+      // a < b: q = 0, r = a; when q and r are one object it holds r.
+      r = a;
+      if (&q != &r) k.Clear(q.data());
+    } else {
+      k.DivMod(a, ca, b, cb, q, r);
+    }
+  });
 }
 
 }  // namespace nagyszam

@@ -3,17 +3,38 @@
 // (cells.h). Cell 8w + k is byte k of word w, so on a little-endian machine
 // a word compares like its eight digits.
 #include "numbers/cells.h"
-#include "numbers/limbs.h"
+#include "numbers/divide.h"
+#include "numbers/multiply.h"
 
 namespace nagyszam::kernels {
 
-template <>
-int Portable::Length(const std::uint8_t* x) noexcept {
-  for (int w = kWords - 1; w >= 0; --w) {
-    const std::uint64_t v = Load(x, w);
-    if (v != 0) return 8 * w + 8 - std::countl_zero(v) / 8;
+namespace {
+
+// Words up to the highest one where x or y is non-zero.
+int UsedWords(const std::uint8_t* x, const std::uint8_t* y) noexcept {
+  int w = kWords;
+  while (w > 0 && (Load(x, w - 1) | Load(y, w - 1)) == 0) --w;
+  return w;
+}
+
+// The length of cells whose words from `from` up are zero.
+int LengthBelow(const std::uint8_t* x, int from) noexcept {
+  for (int w = from - 1; w >= 0; --w) {
+    if (const std::uint64_t v = Load(x, w); v != 0) return WordLength(v, w);
   }
   return 0;
+}
+
+}  // namespace
+
+template <>
+int Portable::Length(const std::uint8_t* x) noexcept {
+  return LengthBelow(x, kWords);
+}
+
+template <>
+int Portable::Groups(const std::uint8_t* x) noexcept {
+  return (UsedWords(x, x) + 3) / 4;
 }
 
 template <>
@@ -34,45 +55,52 @@ bool Portable::Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
 }
 
 template <>
-bool Portable::Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept {
+Outcome Portable::Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept {
+  // The used words and the one a carry moves into; the rest is zero.
+  const int n = std::min(UsedWords(a, b) + 1, kWords);
   std::uint64_t carry = 0;
-  for (int w = 0; w < kWords; ++w) {
+  for (int w = 0; w < n; ++w) {
     const WordResult sum = AddWord(Load(a, w), Load(b, w), carry);
     Store(s, w, sum.value);
     carry = sum.carry;
   }
-  return carry != 0;
+  for (int w = n; w < kWords; ++w) Store(s, w, 0);
+  return {LengthBelow(s, n), carry != 0};
 }
 
 template <>
-bool Portable::Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept {
+Outcome Portable::Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept {
   // Decided before any cell is written, so d may be a or b.
-  if (Greater(b, a)) return false;
+  if (Greater(b, a)) return {0, true};
+  const int n = UsedWords(a, b);
   std::uint64_t borrow = 0;
-  for (int w = 0; w < kWords; ++w) {
+  for (int w = 0; w < n; ++w) {
     const WordResult diff = SubtractWord(Load(a, w), Load(b, w), borrow);
     Store(d, w, diff.value);
     borrow = diff.carry;
   }
-  return true;
+  for (int w = n; w < kWords; ++w) Store(d, w, 0);
+  return {LengthBelow(d, n), false};
 }
 
 template <>
-bool Portable::StepUp(const std::uint8_t* x, std::uint8_t* y) noexcept {
+Outcome Portable::StepUp(const std::uint8_t* x, std::uint8_t* y, bool) noexcept {
+  const int n = std::min(UsedWords(x, x) + 1, kWords);
   std::uint64_t carry = 1;
   int w = 0;
-  for (; w < kWords && carry != 0; ++w) {
+  for (; w < n && carry != 0; ++w) {
     const WordResult s = AddWord(Load(x, w), 0, carry);
     Store(y, w, s.value);
     carry = s.carry;
   }
   for (; w < kWords; ++w) Store(y, w, Load(x, w));
-  return carry != 0;
+  return {LengthBelow(y, n), carry != 0};
 }
 
 template <>
-bool Portable::StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept {
-  if (Length(x) == 0) return false;
+Outcome Portable::StepDown(const std::uint8_t* x, std::uint8_t* y, bool) noexcept {
+  const int n = UsedWords(x, x);
+  if (n == 0) return {0, true};
   std::uint64_t borrow = 1;
   int w = 0;
   for (; w < kWords && borrow != 0; ++w) {
@@ -81,40 +109,72 @@ bool Portable::StepDown(const std::uint8_t* x, std::uint8_t* y) noexcept {
     borrow = d.carry;
   }
   for (; w < kWords; ++w) Store(y, w, Load(x, w));
-  return true;
+  return {LengthBelow(y, n), false};
 }
 
 template <>
-void Portable::ToLimbs(const std::uint8_t* cells, int n, std::uint32_t* out) noexcept {
-  for (int i = 0; i < n; ++i)
+void Portable::ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept {
+  for (int i = 0; i < (n + 3) / 4 * 4; ++i) {
     out[i] = std::min(limbs::WordToLimb(Load(cells, i)), limbs::kBase - 1);
-}
-
-template <>
-void Portable::FromLimbs(const std::uint32_t* limbs, int n, std::uint8_t* cells, int m) noexcept {
-  for (int i = 0; i < n; ++i) Store(cells, i, limbs::LimbToWord(limbs[i]));
-  for (int i = n; i < m; ++i) Store(cells, i, 0);
-}
-
-template <>
-void Portable::Columns(const std::uint32_t* a, int na, const std::uint32_t* b, int nb,
-                       std::uint64_t* column) noexcept {
-  // With na + nb <= 33 a column adds at most 16 products below 10^16.
-  for (int k = 0; k < na + nb - 1; ++k) column[k] = 0;
-  for (int i = 0; i < na; ++i) {
-    for (int j = 0; j < nb; ++j) column[i + j] += std::uint64_t{a[i]} * b[j];
   }
 }
 
 template <>
-void Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
-  limbs::Multiply<Portable>(a, b, p);
+void Portable::Clear(std::uint8_t* cells) noexcept {
+  for (int w = 0; w < kWords; ++w) Store(cells, w, 0);
 }
 
 template <>
-void Portable::DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                      NemNegEgesz& r) noexcept {
-  limbs::DivMod<Portable>(a, b, q, r);
+int Portable::FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells) noexcept {
+  for (int i = 0; i < n; ++i) Store(cells, i, limbs::LimbToWord(limbs[i]));
+  for (int i = n; i < kWords; ++i) Store(cells, i, 0);
+  return LengthBelow(cells, n);
+}
+
+template <>
+int Portable::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                      std::uint8_t* p) noexcept {
+  // A column adds at most 16 products below 10^16.
+  const int na = std::min(UsedWords(a, a), 4 * ga), nb = std::min(UsedWords(b, b), 4 * gb);
+  limbs::Limbs la, lb, product;
+  ToLimbs(a, na, la.data());
+  ToLimbs(b, nb, lb.data());
+  std::uint64_t column[limbs::kRoom] = {};
+  for (int i = 0; i < na; ++i) {
+    for (int j = 0; j < nb; ++j) column[i + j] += la[i] * lb[j];
+  }
+  return FromLimbs(product.data(), limbs::Normalise(column, na + nb - 1, product.data()), p);
+}
+
+template <>
+void Portable::SubtractProducts(std::uint64_t* w, int j, std::uint64_t digit,
+                                const std::uint64_t* v, int nb) noexcept {
+  for (int i = 0; i < nb; ++i) w[j + i] -= digit * v[i];
+}
+
+template <>
+int Portable::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
+                    std::uint8_t* cells) noexcept {
+  limbs::Limbs limb{};
+  std::uint64_t carry = 0;
+  for (int k = 0; k < n; ++k) {
+    const std::uint64_t c = column[k] + shift * limbs::kBase - (k > 0 ? shift : 0);
+    const std::uint64_t t = c % limbs::kBase + carry;
+    limb[k] = t % limbs::kBase;
+    carry = c / limbs::kBase + t / limbs::kBase;
+  }
+  return FromLimbs(limb.data(), n, cells);
+}
+
+template <>
+int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
+  return limbs::Multiply<Portable>(a, b, p);
+}
+
+template <>
+Lengths Portable::DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
+                         NemNegEgesz& r) noexcept {
+  return limbs::Divide<Portable>(a, ca, b, cb, q, r);
 }
 
 }  // namespace nagyszam::kernels

@@ -1,8 +1,9 @@
 // Signed numbers: the sign is decided here, the digits by the magnitude
-// operations. A zero magnitude is zero whatever sign it carries, and every
-// zero this file produces is EgeszNulla. Signs and whatever else an
-// operation needs from its operands are read before any output is written,
-// so an output may be an operand.
+// kernels, which also give the result's length, so Top costs no scan. A zero
+// magnitude is zero whatever sign it carries, and every zero this file
+// produces is EgeszNulla. Signs and whatever else an operation needs from
+// its operands are read before any output is written, so an output may be
+// an operand.
 #include "numbers/cells.h"
 #include "numbers/numbers.h"
 
@@ -10,19 +11,15 @@ namespace nagyszam {
 
 namespace {
 
+using kernels::Outcome;
 using kernels::Run;
-
-bool IsZero(const NemNegEgesz& x) noexcept {
-  return Run([&](auto k) { return k.Length(x.data()) == 0; });
-}
 
 bool Negative(const Egesz& x) noexcept {
   return x.Sign == Elojel::Negativ;
 }
 
-// Sets Top from the magnitude and the sign, positive for zero.
-void Finish(Egesz& out, bool negative) noexcept {
-  const int length = Run([&](auto k) { return k.Length(out.Magnitude.data()); });
+// Sets Top from the magnitude's length and the sign, positive for zero.
+void Finish(Egesz& out, int length, bool negative) noexcept {
   out.Top = static_cast<std::uint8_t>(length > 0 ? length - 1 : 0);
   out.Sign = negative && length > 0 ? Elojel::Negativ : Elojel::Pozitiv;
 }
@@ -31,60 +28,72 @@ void Finish(Egesz& out, bool negative) noexcept {
 // subtraction never fails. A negative zero operand gives what a positive
 // one does.
 void SignedSum(const NemNegEgesz& a, bool na, const NemNegEgesz& b, bool nb, Egesz& out) noexcept {
-  bool negative = na;
-  if (na == nb) {
-    Add(a, b, out.Magnitude);
-  } else if (!Run([&](auto k) { return k.Subtract(a.data(), b.data(), out.Magnitude.data()); })) {
-    Run([&](auto k) { return k.Subtract(b.data(), a.data(), out.Magnitude.data()); });
-    negative = nb;
-  }
-  Finish(out, negative);
+  Run([&](auto k) {
+    std::uint8_t* m = out.Magnitude.data();
+    bool negative = na;
+    Outcome result{};
+    if (na == nb) {
+      result = k.Add(a.data(), b.data(), m);
+      if (result.over) Hiba = true;
+    } else if (result = k.Subtract(a.data(), b.data(), m); result.over) {
+      result = k.Subtract(b.data(), a.data(), m);
+      negative = nb;
+    }
+    Finish(out, result.length, negative);
+  });
+}
+
+// out = x + 1 for up, x - 1 otherwise.
+void SignedStep(const Egesz& x, bool up, Egesz& out) noexcept {
+  Run([&](auto k) {
+    const std::uint8_t* in = x.Magnitude.data();
+    std::uint8_t* m = out.Magnitude.data();
+    bool negative = Negative(x);
+    Outcome result{};
+    if (negative != up) {
+      result = k.StepUp(in, m, true);
+      if (result.over) Hiba = true;
+    } else if (result = k.StepDown(in, m, true); result.over) {
+      // -0 + 1 = 1, 0 - 1 = -1
+      out.Magnitude = Nulla;
+      out.Magnitude[0] = 1;
+      result.length = 1;
+      negative = !up;
+    }
+    Finish(out, result.length, negative);
+  });
 }
 
 }  // namespace
 
 void ToEgesz(const NemNegEgesz& x, Egesz& out) noexcept {
   out.Magnitude = x;
-  Finish(out, false);
+  Finish(out, Run([&](auto k) { return k.Length(x.data()); }), false);
 }
 
 bool EgeszEqual(const Egesz& a, const Egesz& b) noexcept {
-  if (Negative(a) == Negative(b)) return Equal(a.Magnitude, b.Magnitude);
-  return IsZero(a.Magnitude) && IsZero(b.Magnitude);
+  return Run([&](auto k) {
+    const std::uint8_t *ma = a.Magnitude.data(), *mb = b.Magnitude.data();
+    if (Negative(a) == Negative(b)) return k.Equal(ma, mb);
+    return k.Length(ma) == 0 && k.Length(mb) == 0;
+  });
 }
 
 bool EgeszGreater(const Egesz& a, const Egesz& b) noexcept {
-  if (Negative(a) == Negative(b)) {
-    return Negative(a) ? Greater(b.Magnitude, a.Magnitude) : Greater(a.Magnitude, b.Magnitude);
-  }
-  // Signs differ: the positive one is greater unless both are zero.
-  return !Negative(a) && !(IsZero(a.Magnitude) && IsZero(b.Magnitude));
+  return Run([&](auto k) {
+    const std::uint8_t *ma = a.Magnitude.data(), *mb = b.Magnitude.data();
+    if (Negative(a) == Negative(b)) return Negative(a) ? k.Greater(mb, ma) : k.Greater(ma, mb);
+    // Signs differ: the positive one is greater unless both are zero.
+    return !Negative(a) && !(k.Length(ma) == 0 && k.Length(mb) == 0);
+  });
 }
 
 void EgeszSucc(const Egesz& x, Egesz& out) noexcept {
-  bool negative = Negative(x);
-  if (!negative) {
-    Succ(x.Magnitude, out.Magnitude);
-  } else if (!Run([&](auto k) { return k.StepDown(x.Magnitude.data(), out.Magnitude.data()); })) {
-    // -0 + 1 = 1
-    out.Magnitude = Nulla;
-    out.Magnitude[0] = 1;
-    negative = false;
-  }
-  Finish(out, negative);
+  SignedStep(x, true, out);
 }
 
 void EgeszPred(const Egesz& x, Egesz& out) noexcept {
-  bool negative = Negative(x);
-  if (negative) {
-    Succ(x.Magnitude, out.Magnitude);
-  } else if (!Run([&](auto k) { return k.StepDown(x.Magnitude.data(), out.Magnitude.data()); })) {
-    // 0 - 1 = -1
-    out.Magnitude = Nulla;
-    out.Magnitude[0] = 1;
-    negative = true;
-  }
-  Finish(out, negative);
+  SignedStep(x, false, out);
 }
 
 void EgeszAdd(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
@@ -97,33 +106,32 @@ void EgeszSubtract(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
 
 void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
   const bool negative = Negative(a) != Negative(b);
-  Multiply(a.Magnitude, b.Magnitude, out.Magnitude);
-  Finish(out, negative);
+  const int length =
+      Run([&](auto k) { return k.Multiply(a.Magnitude, b.Magnitude, out.Magnitude); });
+  Finish(out, length, negative);
 }
 
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
-  if (IsZero(b.Magnitude)) {
-    Hiba = true;
-    q = EgeszNulla;
-    r = EgeszNulla;
-    return;
-  }
-  if (IsZero(a.Magnitude)) {
-    q = EgeszNulla;
-    r = EgeszNulla;
-    return;
-  }
-  if (Greater(b.Magnitude, a.Magnitude)) {
-    // The remainder is the dividend as it was written, Top included.
-    const Egesz dividend = a;
-    q = EgeszNulla;
-    r = dividend;
-    return;
-  }
-  const bool na = Negative(a), nb = Negative(b);
-  DivMod(a.Magnitude, b.Magnitude, q.Magnitude, r.Magnitude);
-  Finish(q, na != nb);
-  Finish(r, na);
+  Run([&](auto k) {
+    const NemNegEgesz &ma = a.Magnitude, &mb = b.Magnitude;
+    const int ca = k.Length(ma.data()), cb = k.Length(mb.data());
+    if (cb == 0 || ca == 0) {
+      // Zero divided, or a zero divisor (which sets Hiba): both EgeszNulla.
+      if (cb == 0) Hiba = true;
+      q = EgeszNulla;
+      r = EgeszNulla;
+    } else if (ca < cb || (ca == cb && k.Greater(mb.data(), ma.data()))) {
+      // The remainder is the dividend as it was written, Top included.
+      const Egesz dividend = a;
+      q = EgeszNulla;
+      r = dividend;
+    } else {
+      const bool na = Negative(a), nb = Negative(b);
+      const kernels::Lengths lengths = k.DivMod(ma, ca, mb, cb, q.Magnitude, r.Magnitude);
+      Finish(q, lengths.quotient, na != nb);
+      Finish(r, lengths.remainder, na);
+    }
+  });
 }
 
 }  // namespace nagyszam

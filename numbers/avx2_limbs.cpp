@@ -1,0 +1,315 @@
+// The AVX2 kernels on limbs: conversions between cells and base 10^8 limbs
+// four words at a time, product columns summed in registers and carried
+// four at a time, and Multiply and DivMod compiled for AVX2. A limb sits in
+// a 64-bit lane, where _mm256_mul_epu32 multiplies its low half.
+#include "numbers/avx2.h"
+
+#if NAGYSZAM_AVX2
+
+#include <utility>
+
+#include "numbers/divide.h"
+#include "numbers/multiply.h"
+
+namespace nagyszam::kernels {
+
+namespace {
+
+using namespace avx2;
+using limbs::kBase;
+
+NAGYSZAM_TARGET inline __m256i LoadSlots(const std::uint64_t* x) noexcept {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x));
+}
+
+NAGYSZAM_TARGET inline void StoreSlots(std::uint64_t* x, __m256i v) noexcept {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(x), v);
+}
+
+// v, which the compiler then cannot see through: a multiply by this
+// constant stays one vpmullw rather than a chain of shifts and adds.
+NAGYSZAM_TARGET inline __m256i Opaque(__m256i v) noexcept {
+  __asm__("" : "+x"(v));
+  return v;
+}
+
+// Four limbs (each below 10^8) as their 32 cells: halves of four digits,
+// then pairs, then digits, each split by a multiply with a rounded-up
+// reciprocal, exact below 10^8. Each split x = h * 10^k + l puts h in the
+// upper half of the lane as x + h * (2^bits - 10^k).
+NAGYSZAM_TARGET inline __m256i LimbsToCells(__m256i v) noexcept {
+  const __m256i by_ten_thousand = _mm256_set1_epi32(static_cast<int>(0xD1B71759u));  // 2^45/10^4
+  const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
+  const __m256i quads =
+      _mm256_add_epi64(v, _mm256_mul_epu32(high4, _mm256_set1_epi32(-10000)));  // 2^32 - 10^4
+  const __m256i by_hundred = _mm256_set1_epi32(5243);                           // 2^19 / 100
+  const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, by_hundred), 3);
+  const __m256i pairs =
+      _mm256_add_epi32(quads, _mm256_mullo_epi32(high2, _mm256_set1_epi32(65536 - 100)));
+  const __m256i tens = _mm256_mulhi_epu16(pairs, _mm256_set1_epi16(6554));  // 2^16 / 10
+  return _mm256_add_epi16(pairs, _mm256_mullo_epi16(tens, Opaque(_mm256_set1_epi16(256 - 10))));
+}
+
+// Four words of cells as four limbs, as WordToLimb does one: pairs,
+// quadruples, whole. Bytes above 9 can make more than 10^8 - 1: clamped.
+NAGYSZAM_TARGET inline __m256i CellsToLimbs(__m256i cells) noexcept {
+  const __m256i pairs = _mm256_maddubs_epi16(cells, _mm256_set1_epi16(10 << 8 | 1));
+  const __m256i quads = _mm256_madd_epi16(pairs, _mm256_set1_epi32(100 << 16 | 1));
+  const __m256i whole =
+      _mm256_add_epi64(_mm256_and_si256(quads, _mm256_set1_epi64x(0xFFFFFFFF)),
+                       _mm256_mul_epu32(_mm256_srli_epi64(quads, 32), _mm256_set1_epi32(10000)));
+  // The high halves are zero.
+  return _mm256_min_epu32(whole, _mm256_set1_epi64x(kBase - 1));
+}
+
+// Lane 0 from the previous group's lane 3 (kept in `last`, rotated), the
+// other lanes from the lane below: the carries of four columns move up.
+NAGYSZAM_TARGET inline __m256i FromBelow(__m256i v, __m256i& last) noexcept {
+  const __m256i rotated = _mm256_permute4x64_epi64(v, 0x93);
+  const __m256i moved = _mm256_blend_epi32(rotated, last, 0x03);
+  last = rotated;
+  return moved;
+}
+
+}  // namespace
+
+template <>
+NAGYSZAM_TARGET void Avx2::ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept {
+  for (int i = 0; i < n; i += 4) StoreSlots(out + i, CellsToLimbs(LoadV(cells, i / 4)));
+}
+
+template <>
+NAGYSZAM_TARGET void Avx2::Clear(std::uint8_t* cells) noexcept {
+  FillFrom(cells, 0, _mm256_setzero_si256());
+}
+
+template <>
+NAGYSZAM_TARGET int Avx2::FromLimbs(const std::uint64_t* limbs, int n,
+                                    std::uint8_t* cells) noexcept {
+  const int groups = (n + 3) / 4;
+  __m256i top = _mm256_setzero_si256();
+  for (int g = 0; g < groups; ++g) {
+    // The low two groups and a part group limb by limb, each as it was
+    // stored (the divisions write from the top down, one limb at a time,
+    // which a wide load could not take from the store just made), none
+    // from n on; the groups above were stored long before.
+    const auto limb = [&](int i) { return i < n ? static_cast<long long>(limbs[i]) : 0; };
+    const __m256i group =
+        g >= 2 && 4 * g + 4 <= n
+            ? LoadSlots(limbs + 4 * g)
+            : _mm256_setr_epi64x(limb(4 * g), limb(4 * g + 1), limb(4 * g + 2), limb(4 * g + 3));
+    StoreV(cells, g, top = LimbsToCells(group));
+  }
+  FillFrom(cells, groups, _mm256_setzero_si256());
+  if (groups == 0 || Any(top)) return groups == 0 ? 0 : LengthAt(top, groups);
+  return LengthIn(cells, UsedVectors<Scan::kOne>(cells, cells));  // zero limbs on top
+}
+
+namespace {
+
+// Calls f(0), ..., f(kN - 1) with compile-time arguments, so that loops over
+// groups of limbs keep their vectors in registers.
+template <int kN, class F>
+NAGYSZAM_TARGET inline void Unrolled(F f) noexcept {
+  [&]<int... kI>(std::integer_sequence<int, kI...>) NAGYSZAM_TARGET {
+    (f(std::integral_constant<int, kI>{}), ...);
+  }
+  (std::make_integer_sequence<int, kN>{});
+}
+
+// Carries four column sums c (each below 2^58) into four limbs below 2B
+// (one at B or more needs CarryLast); `q` and `q2` hold the carries out of
+// the group below. Column c = q * B + r, from its top bits: with h = c /
+// 2^26 (below 2^32) and the reciprocal rounded down, q is never over and at
+// most two short, so r is below 3B; r is c - q * B exactly, whatever q is.
+// Then r + the carry from below (under 3B + 2^58 / B < 2^32) = q2 * B + r2,
+// exactly with the reciprocal rounded up (exact below 5.9 * 10^9), and q2
+// is below 32.
+struct Carries {
+  __m256i q, q2;
+};
+
+NAGYSZAM_TARGET inline __m256i CarryGroup(__m256i c, Carries& carries) noexcept {
+  const __m256i base = _mm256_set1_epi64x(kBase);
+  const __m256i reciprocal_down = _mm256_set1_epi64x(2882303761);  // floor(2^58 / B)
+  const __m256i reciprocal_up = _mm256_set1_epi64x(2882303762);    // ceil(2^58 / B)
+  const __m256i q =
+      _mm256_srli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(c, 26), reciprocal_down), 32);
+  const __m256i r = _mm256_sub_epi64(c, _mm256_mul_epu32(q, base));
+  const __m256i s = _mm256_add_epi64(r, FromBelow(q, carries.q));
+  const __m256i q2 = _mm256_srli_epi64(_mm256_mul_epu32(s, reciprocal_up), 58);
+  const __m256i r2 = _mm256_sub_epi64(s, _mm256_mul_epu32(q2, base));
+  return _mm256_add_epi64(r2, FromBelow(q2, carries.q2));
+}
+
+// Lanes that hold B or more.
+NAGYSZAM_TARGET inline __m256i Wide(__m256i limbs) noexcept {
+  return _mm256_cmpgt_epi64(limbs, _mm256_set1_epi64x(kBase - 1));
+}
+
+// The last carries of limbs[0..groups) (each below 2B, after CarryGroup):
+// a limb of B or more passes one up, and so does a limb of B - 1 that
+// receives one. As with the cells of Add, the limbs that generate a carry
+// (G) and those that generate or pass one (X) are bits, and (G + X) ^ G ^ X
+// marks the limbs that receive one. A carry out of the top is dropped.
+NAGYSZAM_TARGET inline void CarryLast(__m256i* limbs, int groups) noexcept {
+  const __m256i base = _mm256_set1_epi64x(kBase), largest = _mm256_set1_epi64x(kBase - 1);
+  std::uint32_t generate = 0, reach = 0;
+  for (int g = 0; g < groups; ++g) {
+    const auto bits = [](__m256i lanes) NAGYSZAM_TARGET {
+      return static_cast<std::uint32_t>(_mm256_movemask_pd(_mm256_castsi256_pd(lanes)));
+    };
+    generate |= bits(_mm256_cmpgt_epi64(limbs[g], largest)) << 4 * g;
+    reach |= bits(_mm256_cmpgt_epi64(limbs[g], _mm256_set1_epi64x(kBase - 2))) << 4 * g;
+  }
+  const std::uint32_t receive = (generate + reach) ^ generate ^ reach;
+  const __m256i lane_bit = _mm256_setr_epi64x(1, 2, 4, 8);
+  for (int g = 0; g < groups; ++g) {
+    const __m256i in = _mm256_set1_epi64x(receive >> 4 * g & 15);
+    __m256i limb =
+        _mm256_sub_epi64(limbs[g], _mm256_cmpeq_epi64(_mm256_and_si256(in, lane_bit), lane_bit));
+    limbs[g] = _mm256_sub_epi64(limb, _mm256_and_si256(_mm256_cmpgt_epi64(limb, largest), base));
+  }
+}
+
+// p = a * b for a of kA and b of kB groups of four limbs, both known here
+// so that the columns stay in registers and no branch splits the sums. The
+// product has at most 32 limbs: columns from 32 on take no products.
+template <int kA, int kB>
+NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
+                              std::uint8_t* p) noexcept {
+  constexpr int kGroups = std::min(kA + kB, kVectors);
+  // window[h][s] = b[4h - s .. 4h - s + 3], zero outside b's limbs: what
+  // the limbs a[4m + s] meet in column group h + m.
+  __m256i window[kB + 1][4];
+  __m256i below = _mm256_setzero_si256();
+  Unrolled<kB + 1>([&](auto h) NAGYSZAM_TARGET {
+    const __m256i group = h < kB ? CellsToLimbs(LoadV(b, h)) : _mm256_setzero_si256();
+    const __m256i middle = _mm256_permute2x128_si256(below, group, 0x21);
+    window[h][0] = group;
+    window[h][1] = _mm256_alignr_epi8(group, middle, 8);
+    window[h][2] = middle;
+    window[h][3] = _mm256_alignr_epi8(middle, below, 8);
+    below = group;
+  });
+  // Four columns to a register. A column adds at most 16 products below
+  // 10^16: under 2^58.
+  __m256i column[kGroups];
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET { column[g] = _mm256_setzero_si256(); });
+  Unrolled<kA>([&](auto m) NAGYSZAM_TARGET {
+    const __m256i limbs_a = CellsToLimbs(LoadV(a, m));
+    const __m256i factor[4] = {
+        _mm256_permute4x64_epi64(limbs_a, 0x00), _mm256_permute4x64_epi64(limbs_a, 0x55),
+        _mm256_permute4x64_epi64(limbs_a, 0xAA), _mm256_permute4x64_epi64(limbs_a, 0xFF)};
+    Unrolled<kB + 1>([&](auto h) NAGYSZAM_TARGET {
+      Unrolled<4>([&](auto s) NAGYSZAM_TARGET {
+        // window[kB][0] is zero.
+        if constexpr (m + h < kGroups && (h < kB || s > 0)) {
+          column[m + h] =
+              _mm256_add_epi64(column[m + h], _mm256_mul_epu32(factor[s], window[h][s]));
+        }
+      });
+    });
+  });
+  Carries carries{_mm256_setzero_si256(), _mm256_setzero_si256()};
+  __m256i wide = _mm256_setzero_si256();
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
+    column[g] = CarryGroup(column[g], carries);
+    wide = _mm256_or_si256(wide, Wide(column[g]));
+  });
+  if (Any(wide)) CarryLast(column, kGroups);
+  // a's top limb is at 4kA - 4 or above and b's at 4kB - 4: the product's
+  // top limb is in one of the last two groups.
+  __m256i top = _mm256_setzero_si256();
+  int groups = 0;
+  Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
+    const __m256i cells = LimbsToCells(column[g]);
+    StoreV(p, g, cells);
+    if (g + 2 >= kGroups && Any(cells)) top = cells, groups = g + 1;
+  });
+  FillFrom(p, kGroups, _mm256_setzero_si256());
+  return LengthAt(top, groups);
+}
+
+// The product for a of ga >= gb groups and b of gb: counts kA, then kB, up
+// to them, one compare a step.
+template <int kA, int kB = 1>
+NAGYSZAM_TARGET int ProductWith(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                                std::uint8_t* p) noexcept {
+  if constexpr (kA < kVectors) {
+    if (ga > kA) return ProductWith<kA + 1, kB>(a, ga, b, gb, p);
+  }
+  if constexpr (kB < kA && kA + kB <= kVectors) {
+    if (gb > kB) return ProductWith<kA, kB + 1>(a, ga, b, gb, p);
+  }
+  return ProductOf<kA, kB>(a, b, p);
+}
+
+}  // namespace
+
+template <>
+NAGYSZAM_TARGET int Avx2::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                                  std::uint8_t* p) noexcept {
+  // The product commutes: a is the longer, b gives the windows.
+  if (ga < gb) std::swap(a, b), std::swap(ga, gb);
+  return ProductWith<1>(a, ga, b, gb, p);
+}
+
+template <>
+NAGYSZAM_TARGET void Avx2::SubtractProducts(std::uint64_t* w, int j, std::uint64_t digit,
+                                            const std::uint64_t* v, int nb) noexcept {
+  // Whole aligned groups of w, which the next step loads as they were
+  // stored; v read four limbs from where each group starts.
+  const __m256i factor = _mm256_set1_epi64x(static_cast<long long>(digit));
+  for (int g = j / 4; 4 * g < j + nb; ++g) {
+    StoreSlots(w + 4 * g, _mm256_sub_epi64(LoadSlots(w + 4 * g),
+                                           _mm256_mul_epu32(factor, LoadSlots(v + 4 * g - j))));
+  }
+}
+
+template <>
+NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
+                                std::uint8_t* cells) noexcept {
+  // Lanes from n on, all in the last group, are dropped: the columns there
+  // as zero, the limbs they receive as the part past 10^(8n).
+  const int groups = (n + 3) / 4;
+  const __m256i keep =
+      _mm256_cmpgt_epi64(_mm256_set1_epi64x(n - 4 * (groups - 1)), _mm256_setr_epi64x(0, 1, 2, 3));
+  const __m256i shifted = _mm256_set1_epi64x(static_cast<long long>(shift * kBase - shift));
+  __m256i wide = _mm256_setzero_si256();
+  Carries carries{wide, wide};
+  __m256i limbs[kVectors];
+  for (int g = 0; g < groups; ++g) {
+    __m256i c = _mm256_add_epi64(LoadSlots(column + 4 * g), shifted);
+    if (g == 0) c = _mm256_add_epi64(c, _mm256_setr_epi64x(static_cast<long long>(shift), 0, 0, 0));
+    if (g == groups - 1) c = _mm256_and_si256(c, keep);
+    limbs[g] = CarryGroup(c, carries);
+    if (g == groups - 1) limbs[g] = _mm256_and_si256(limbs[g], keep);
+    wide = _mm256_or_si256(wide, Wide(limbs[g]));
+  }
+  if (Any(wide)) {
+    CarryLast(limbs, groups);
+    limbs[groups - 1] = _mm256_and_si256(limbs[groups - 1], keep);  // the part past 10^(8n) again
+  }
+  __m256i top = _mm256_setzero_si256();
+  for (int g = 0; g < groups; ++g) StoreV(cells, g, top = LimbsToCells(limbs[g]));
+  FillFrom(cells, groups, _mm256_setzero_si256());
+  if (groups > 0 && Any(top)) return LengthAt(top, groups);
+  return LengthIn(cells, UsedVectors<Scan::kOne>(cells, cells));  // zero limbs on top
+}
+
+template <>
+NAGYSZAM_TARGET_ALL int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b,
+                                       NemNegEgesz& p) noexcept {
+  return limbs::Multiply<Avx2>(a, b, p);
+}
+
+template <>
+NAGYSZAM_TARGET_ALL Lengths Avx2::DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
+                                         NemNegEgesz& q, NemNegEgesz& r) noexcept {
+  return limbs::Divide<Avx2>(a, ca, b, cb, q, r);
+}
+
+}  // namespace nagyszam::kernels
+
+#endif

@@ -1,0 +1,266 @@
+// Division, written once for both kernel sets: K supplies the conversions
+// between cells and base 10^8 limbs and the carrying of column sums, and
+// the code here compiles for K's instruction set. Three ways, by the
+// operands' lengths: short numbers in binary, a one-limb divisor by short
+// division, the rest by long division. Each has read all it needs from a
+// and b before it writes q or r, and when q and r are one object it ends up
+// holding r. Internal to the library.
+#pragma once
+
+#include <cmath>
+#include <type_traits>
+
+#include "numbers/limbs.h"
+
+namespace nagyszam::limbs {
+
+using kernels::Lengths;
+using kernels::Store;
+using kernels::WordLength;
+
+constexpr std::uint64_t kPiece = std::uint64_t{kBase} * kBase;  // 10^16, two limbs
+
+// x as five base 10^8 limbs: 16 digits at a time, by one 128-bit
+// division each once x passes 64 bits (the top piece is below 3.5 * 10^6).
+inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
+  const auto high = static_cast<std::uint64_t>(x >> 64);
+  std::uint64_t low = static_cast<std::uint64_t>(x), middle = 0, top = 0;
+  if (high != 0) {
+    const Wide upper =
+        Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
+    top = DivideWide(upper, kPiece, middle);
+  } else {
+    middle = low / kPiece;
+    low %= kPiece;
+  }
+  limbs[0] = low % kBase;
+  limbs[1] = low / kBase;
+  limbs[2] = middle % kBase;
+  limbs[3] = middle / kBase;
+  limbs[4] = top;
+}
+
+// Dividends below 10^38 and divisors below 10^19 fit 128 and 64 bits:
+// binary division is exact, and the conversions take a few limbs each.
+// Returns false (nothing written) when the divisor's bytes, outside 0..9,
+// make it 2^64 or more.
+template <class K>
+bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, NemNegEgesz& q,
+                  NemNegEgesz& r, Lengths& lengths) noexcept {
+  alignas(32) std::uint64_t la[8] = {}, lb[4];
+  K::ToLimbs(a.data(), na, la);
+  K::ToLimbs(b.data(), 3, lb);
+  const Wide divisor = lb[0] + lb[1] * kBase + Wide{lb[2]} * kPiece;
+  if (divisor >> 64 != 0) return false;
+  const auto y = static_cast<std::uint64_t>(divisor);
+  const Wide x = la[0] + la[1] * kBase + Wide{la[2] + la[3] * kBase} * kPiece +
+                 Wide{la[4]} * (Wide{kPiece} * kPiece);
+  const auto high = static_cast<std::uint64_t>(x >> 64);
+  std::uint64_t rest = 0;
+  Wide quotient = 0;
+  if (high == 0) {
+    quotient = static_cast<std::uint64_t>(x) / y;
+    rest = static_cast<std::uint64_t>(x) % y;
+  } else if (high < y) {
+    quotient = DivideWide(x, y, rest);
+  } else {
+    quotient = Wide{high / y} << 64 |
+               DivideWide(Wide{high % y} << 64 | static_cast<std::uint64_t>(x), y, rest);
+  }
+  alignas(32) std::uint64_t limbs[8];
+  BinaryToLimbs(quotient, limbs);
+  lengths.quotient = K::FromLimbs(limbs, limbs[4] != 0 ? 5 : 4, q.data());
+  BinaryToLimbs(rest, limbs);
+  lengths.remainder = K::FromLimbs(limbs, 3, r.data());
+  return true;
+}
+
+// Division by one limb d: the dividend in pieces of two limbs, 10^16 = f d
+// + c. Each quotient piece is rest * f + (rest * c + piece) / d, where the
+// rest from the pieces above is below d, so rest * c + piece stays below
+// d^2 + 10^16 < 2^55: one multiply by an exact reciprocal.
+template <class K>
+Lengths DivideShort(const NemNegEgesz& a, int na, std::uint64_t d, NemNegEgesz& q,
+                    NemNegEgesz& r) noexcept {
+  if (d == 1) {
+    // a / 1: a and zero (r last: when q and r are one object, it holds r).
+    const int length = K::Length(a.data());
+    q = a;
+    K::Clear(r.data());
+    return {length, 0};
+  }
+  // The limbs up to na rounded up to 4, zero past na.
+  alignas(32) std::uint64_t u[kRoom], quotient[kRoom];
+  K::ToLimbs(a.data(), na, u);
+  const Divisor by = MakeDivisor(d);
+  const std::uint64_t f = kPiece / d, c = kPiece % d;
+  // The rests run two pieces a step, rest * (10^32 mod d) + (the pair mod
+  // d), so that their chain of dependent multiplies is half as long; each
+  // pair's pieces follow from the rest above it, beside the chain.
+  const std::uint64_t c2 = c * c % d;
+  std::uint64_t rest = 0;
+  const int pairs = (na + 3) / 4;
+  for (int k = pairs - 1; k >= 0; --k) {
+    const std::uint64_t high = u[4 * k + 2] + u[4 * k + 3] * kBase;
+    const std::uint64_t low = u[4 * k] + u[4 * k + 1] * kBase;
+    std::uint64_t high_rest = 0, pair_rest = 0, middle = 0, ignored = 0;
+    Divide(high, by, high_rest);
+    Divide(high_rest * c + low, by, pair_rest);
+    const std::uint64_t above = rest;
+    Divide(rest * c2 + pair_rest, by, rest);
+    const std::uint64_t upper = above * f + Divide(above * c + high, by, middle);
+    const std::uint64_t lower = middle * f + Divide(middle * c + low, by, ignored);
+    quotient[4 * k] = lower % kBase;
+    quotient[4 * k + 1] = lower / kBase;
+    quotient[4 * k + 2] = upper % kBase;
+    quotient[4 * k + 3] = upper / kBase;
+  }
+  Lengths lengths{};
+  lengths.quotient = K::FromLimbs(quotient, 4 * pairs, q.data());
+  const std::uint64_t remainder[4] = {rest, 0, 0, 0};
+  lengths.remainder = K::FromLimbs(remainder, 1, r.data());
+  return lengths;
+}
+
+// a * b + c, in one rounding where the kernels have FMA.
+template <class K>
+inline double MulAdd(double a, double b, double c) noexcept {
+  if constexpr (std::is_same_v<K, kernels::Avx2> && NAGYSZAM_AVX2) return std::fma(a, b, c);
+  return a * b + c;
+}
+
+// Long division by a divisor of nb >= 2 limbs, each quotient limb
+// estimated in floating point from the top three limbs of the running
+// remainder and of the divisor, then taken a little low: an estimate a
+// hair too low leaves a remainder of the divisor or a little more, which
+// the next quotient limb absorbs (it may pass B a little), so every
+// remainder stays at zero or above.
+//
+// The products are not carried as they are subtracted: w starts as the
+// dividend's limbs and each limb takes its products whole, four limbs to a
+// vector; the remainder is carried once at the end. Only the top of the
+// running remainder is needed as the division goes: Y, its limbs from
+// j + nb - 1 up as one exact integer (computed modulo 2^64: its true value
+// fits), and the two limbs below it. Those are read two steps ahead and get
+// the products of the two steps between here, so that the next estimate
+// waits only for Y and the digit.
+template <class K>
+Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
+                   NemNegEgesz& r) noexcept {
+  // Eight zero slots below each number, and four more above.
+  alignas(32) std::uint64_t below_w[8 + kRoom], below_v[8 + kRoom], digit[kRoom];
+  std::uint64_t *const w = below_w + 8, *const v = below_v + 8;
+  std::memset(below_w, 0, 8 * sizeof *w);
+  std::memset(below_v, 0, 8 * sizeof *v);
+  K::ToLimbs(a.data(), na, w);
+  K::ToLimbs(b.data(), nb, v);
+  std::memset(w + (na + 3) / 4 * 4, 0, 4 * sizeof *w);
+  std::memset(v + (nb + 3) / 4 * 4, 0, 4 * sizeof *v);
+  // a and b are read: q takes each quotient limb's cells as it comes, in
+  // the time the step waits for the next estimate.
+  K::Clear(q.data());
+  constexpr double kB = kBase;
+  const double divisor_top =
+      MulAdd<K>(MulAdd<K>(static_cast<double>(v[nb - 1]), kB, static_cast<double>(v[nb - 2])), kB,
+                static_cast<double>(v[nb - 3]));
+  const double inverse = 1 / divisor_top;
+  const double y_weight = kB * kB * inverse, w2_weight = kB * inverse;
+  // Below the true quotient limb by more than any rounding here (under
+  // 10^-5), and by less than 1: taken low, or exactly, never high.
+  constexpr double kMargin = 1.0 / 4096;
+  const auto v2 = static_cast<std::int64_t>(v[nb - 1] * kBase + v[nb - 2]);
+  const auto v3 = static_cast<std::int64_t>(v[nb - 3]), v4 = static_cast<std::int64_t>(v[nb - 4]);
+  // In the estimate, the two limbs below Y lose digit * (v3, v4) in the
+  // step that makes the digit and last_digit * (v4, v5) in the step after.
+  const double weight = MulAdd<K>(static_cast<double>(v3), w2_weight, v4 * inverse);
+  const double last_weight =
+      MulAdd<K>(static_cast<double>(v4), w2_weight, static_cast<double>(v[nb - 5]) * inverse);
+  const int nq = na - nb + 1;
+  auto y = static_cast<std::int64_t>(w[na - 1]);
+  auto w2 = static_cast<std::int64_t>(w[na - 2]);
+  // Limbs j + nb - 3 and j + nb - 4 of w, read before step j + 1 takes its
+  // products (and so before step j's).
+  auto low2 = static_cast<std::int64_t>(w[na - 3]), low3 = static_cast<std::int64_t>(w[na - 4]);
+  // The first estimate by its own division, beside the one for the
+  // inverse rather than after it.
+  double estimate = MulAdd<K>(static_cast<double>(y), kB * kB,
+                              MulAdd<K>(static_cast<double>(w2), kB, static_cast<double>(low2))) /
+                        divisor_top -
+                    kMargin;
+  double last = 0;  // the last estimate, at or above zero
+  std::int64_t last_digit = 0;
+  std::uint64_t largest = 0;
+  for (int j = nq - 1; j >= 0; --j) {
+    last = std::max(estimate, 0.0);
+    const auto d = static_cast<std::int64_t>(last);
+    digit[j] = static_cast<std::uint64_t>(d);
+    largest = std::max(largest, digit[j]);
+    Store(q.data(), j, LimbToWord(digit[j]));  // wrong cells for B or more: rewritten below
+    const double lower = MulAdd<K>(static_cast<double>(low2), w2_weight,
+                                   MulAdd<K>(static_cast<double>(low3), inverse, -kMargin)) -
+                         static_cast<double>(last_digit) * last_weight;
+    const std::int64_t next2 = low2 - last_digit * v4;
+    low2 = static_cast<std::int64_t>(w[j + nb - 4]);
+    low3 = static_cast<std::int64_t>(w[j + nb - 5]);
+    K::SubtractProducts(w, j, static_cast<std::uint64_t>(d), v, nb);
+    y = static_cast<std::int64_t>(static_cast<std::uint64_t>(y) * kBase +
+                                  static_cast<std::uint64_t>(w2) -
+                                  static_cast<std::uint64_t>(d) * static_cast<std::uint64_t>(v2));
+    w2 = next2 - d * v3;
+    last_digit = d;
+    estimate =
+        MulAdd<K>(static_cast<double>(y), y_weight, MulAdd<K>(-std::floor(last), weight, lower));
+  }
+  // The remainder is w carried. Below the divisor, it has nb limbs, and
+  // the limbs of w above cancel out: the low nb carried modulo B^nb are the
+  // remainder. Each column is shifted up by 2^31 B and down by 2^31 in the
+  // one above, so that every column is at or above zero: a limb taken low
+  // leaves a remainder below (1 + 2^-11) times the divisor, so a quotient
+  // limb stays below B + 2^-11 B + 1, and a limb of w, which takes at most
+  // 16 products, stays above -1.61 * 10^17 > -2^31 B.
+  //
+  // The last limb taken low by one leaves a remainder of the divisor or
+  // more, possible only when its estimate lay just below a whole number:
+  // that remainder (below 10^256) may need one more limb, and is corrected.
+  constexpr std::uint64_t kShift = std::uint64_t{1} << 31;
+  const bool near = last - std::floor(last) > 1 - 3 * kMargin;
+  Lengths lengths{};
+  lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, kShift, r.data());
+  if (near) {
+    NemNegEgesz divisor;
+    K::FromLimbs(v, nb, divisor.data());
+    if (const kernels::Outcome less = K::Subtract(r.data(), divisor.data(), r.data()); !less.over) {
+      lengths.remainder = less.length;
+      largest = std::max(largest, ++digit[0]);
+    }
+  }
+  // When q and r are one object it holds r. Quotient limbs of B or more
+  // (after a limb taken low) carry on.
+  if (&q == &r) return lengths;
+  if (largest >= kBase) {
+    lengths.quotient = K::Carry(digit, nq, 0, q.data());
+    return lengths;
+  }
+  Store(q.data(), 0, LimbToWord(digit[0]));  // after a correction
+  int top = nq - 1;
+  while (top > 0 && digit[top] == 0) --top;
+  lengths.quotient = WordLength(LimbToWord(digit[top]), top);
+  return lengths;
+}
+
+// q, r = a / b, a % b for lengths ca >= cb >= 1.
+template <class K>
+Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
+               NemNegEgesz& r) noexcept {
+  Lengths lengths{};
+  const int na = (ca + 7) / 8, nb = (cb + 7) / 8;
+  if (ca <= 38 && cb <= 19 && DivideBinary<K>(a, na, b, q, r, lengths)) return lengths;
+  if (nb == 1) {
+    alignas(32) std::uint64_t d[4];
+    K::ToLimbs(b.data(), 1, d);
+    return DivideShort<K>(a, na, d[0], q, r);
+  }
+  return DivideLong<K>(a, na, b, nb, q, r);
+}
+
+}  // namespace nagyszam::limbs
