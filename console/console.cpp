@@ -20,13 +20,8 @@ struct ConsoleState {
 
 ConsoleState state{};
 
-ConsoleState& Started() noexcept {
-  if (state.Backend == nullptr) StartConsole();
-  return state;
-}
-
 void WriteBytes(const std::uint8_t* bytes, int count) noexcept {
-  ConsoleState& s = Started();
+  ConsoleState& s = state;
   if (s.OutputError != 0) return;
   s.OutputError = s.Backend->BeginOutput(s.Model);
   if (s.OutputError != 0) return;
@@ -57,14 +52,14 @@ void WriteDecimal(std::uint32_t magnitude, bool negative) noexcept {
   const std::size_t length = FormatRuntimeError(code, locations, count, report);
   // The report follows whatever the screen or transcript shows.
   FinishConsole();
-  Started().Backend->WriteReport(report.data(), length);
+  state.Backend->WriteReport(report.data(), length);
   LeaveProcess(code % 256);
 }
 
 // The report names the caller's checked write as the failing location,
 // whether it called CheckOutput itself or a checked write did.
 void CheckOutputFor(const void* caller) noexcept {
-  ConsoleState& s = Started();
+  ConsoleState& s = state;
   if (s.OutputError == 0) return;
   const std::uint16_t code = s.OutputError;
   s.OutputError = 0;
@@ -108,7 +103,7 @@ void StartConsole() {
 }
 
 void ClearScreen() {
-  ConsoleState& s = Started();
+  ConsoleState& s = state;
   // Not a write: the window is cleared even with an error pending. A device
   // that refuses the output leaves its code pending, as after a write.
   const std::uint16_t refused = s.Backend->BeginOutput(s.Model);
@@ -122,7 +117,7 @@ void ClearScreen() {
 }
 
 std::uint8_t ReadKey() {
-  ConsoleState& s = Started();
+  ConsoleState& s = state;
   std::uint8_t key = 0;
   while (!TakeReadyKey(s.Keys, key)) {
     KeyEvent event{};
@@ -133,15 +128,15 @@ std::uint8_t ReadKey() {
 }
 
 std::uint8_t CursorColumn() {
-  return Started().Model.Column;
+  return state.Model.Column;
 }
 
 std::uint8_t CursorRow() {
-  return Started().Model.Row;
+  return state.Model.Row;
 }
 
 void PlaceCursor(std::uint8_t column, std::uint8_t row) {
-  ConsoleState& s = Started();
+  ConsoleState& s = state;
   // Not a write either: see ClearScreen.
   const std::uint16_t refused = s.Backend->BeginOutput(s.Model);
   const bool moved = PlaceWritePosition(column, row, s.Model);
@@ -188,7 +183,7 @@ void EndLine() {
 }
 
 std::uint16_t TakeOutputError() {
-  ConsoleState& s = Started();
+  ConsoleState& s = state;
   const std::uint16_t code = s.OutputError;
   s.OutputError = 0;
   return code;

@@ -11,7 +11,8 @@
 namespace nagyszam {
 
 // Start-up: captures the window and takes over standard input and output.
-// Writes nothing and leaves the cursor where it is.
+// Writes nothing and leaves the cursor where it is. It comes before any other
+// operation.
 void StartConsole();
 
 // Ends the process with the given exit code. The screen keeps its content.
