@@ -53,9 +53,7 @@ constexpr Step Deliver(int consumed, const TerminalKey& key, bool alt) noexcept 
 }
 
 Step DeliverAscii(int consumed, std::uint8_t byte, bool alt) noexcept {
-  TerminalKey key{};
-  AsciiKey(byte, key);
-  return Deliver(consumed, key, alt);
+  return Deliver(consumed, AsciiKey(byte), alt);
 }
 
 // A character of code page 852 has no key of its own on a US keyboard.

@@ -150,23 +150,17 @@ constexpr Punctuation PunctuationKeys[] = {
     {' ', ' ', scan::Space},
 };
 
-bool PrintableKey(char c, TerminalKey& key) noexcept {
+// No key (scan code 0, no character) for a byte no US key types.
+TerminalKey PrintableKey(char c) noexcept {
   const auto byte = static_cast<std::uint8_t>(c);
-  if (c >= 'a' && c <= 'z') {
-    key = CharKey(scan::Letters[c - 'a'], c);
-    return true;
-  }
-  if (c >= 'A' && c <= 'Z') {
-    key = Shifted(CharKey(scan::Letters[c - 'A'], c));
-    return true;
-  }
+  if (c >= 'a' && c <= 'z') return CharKey(scan::Letters[c - 'a'], c);
+  if (c >= 'A' && c <= 'Z') return Shifted(CharKey(scan::Letters[c - 'A'], c));
   for (const Punctuation& p : PunctuationKeys) {
     if (p.Unshifted == c || p.Shifted == c) {
-      key = TerminalKey{p.ScanCode, byte, false, p.Unshifted != c, false};
-      return true;
+      return TerminalKey{p.ScanCode, byte, false, p.Unshifted != c, false};
     }
   }
-  return false;
+  return TerminalKey{};
 }
 
 }  // namespace
@@ -192,43 +186,32 @@ bool SequenceKey(Introducer introducer, std::uint8_t finalByte, int number,
   return false;
 }
 
-bool AsciiKey(std::uint8_t byte, TerminalKey& key) noexcept {
+TerminalKey AsciiKey(std::uint8_t byte) noexcept {
   switch (byte) {
     case '\r':
-      key = CharKey(scan::Enter, '\r');
-      return true;
+      return CharKey(scan::Enter, '\r');
     case '\t':
-      key = CharKey(scan::Tab, '\t');
-      return true;
+      return CharKey(scan::Tab, '\t');
     case 8:
     case 127:
-      key = CharKey(scan::Backspace, 8);
-      return true;
+      return CharKey(scan::Backspace, 8);
     case 0:  // Ctrl+2, as the PC gives it: no character
-      key = Ctrled(NoChar(scan::Digit2));
-      return true;
+      return Ctrled(NoChar(scan::Digit2));
     case 27:
-      return false;
+      return TerminalKey{};
     case 28:
-      key = Ctrled(CharKey(scan::Backslash, 28));
-      return true;
+      return Ctrled(CharKey(scan::Backslash, 28));
     case 29:
-      key = Ctrled(CharKey(scan::RightBracket, 29));
-      return true;
+      return Ctrled(CharKey(scan::RightBracket, 29));
     case 30:
-      key = Ctrled(CharKey(scan::Digit6, 30));
-      return true;
+      return Ctrled(CharKey(scan::Digit6, 30));
     case 31:
-      key = Ctrled(CharKey(scan::Minus, 31));
-      return true;
+      return Ctrled(CharKey(scan::Minus, 31));
     default:
       break;
   }
-  if (byte < 27) {
-    key = Ctrled(CharKey(scan::Letters[byte - 1], static_cast<char>(byte)));
-    return true;
-  }
-  return byte < 128 && PrintableKey(static_cast<char>(byte), key);
+  if (byte < 27) return Ctrled(CharKey(scan::Letters[byte - 1], static_cast<char>(byte)));
+  return byte < 128 ? PrintableKey(static_cast<char>(byte)) : TerminalKey{};
 }
 
 }  // namespace nagyszam

@@ -30,7 +30,8 @@ bool SequenceKey(Introducer introducer, std::uint8_t finalByte, int number,
 
 // The key of an ASCII byte (0..127) typed on a US PC keyboard: printable
 // characters with Shift where the character needs it, control bytes as
-// Ctrl with the key, Backspace for BS and DEL. False for ESC.
-bool AsciiKey(std::uint8_t byte, TerminalKey& key) noexcept;
+// Ctrl with the key, Backspace for BS and DEL. No key (scan code 0, no
+// character) for ESC and bytes above 127.
+TerminalKey AsciiKey(std::uint8_t byte) noexcept;
 
 }  // namespace nagyszam
