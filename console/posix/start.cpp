@@ -83,13 +83,6 @@ void AskCursor(Window& window) noexcept {
   KeepTypedBytes(bytes, length);
 }
 
-// Every way out but an ending signal (which the guard handles) passes
-// here: the window finished and the terminal's settings back as found.
-void FinishAtExit() {
-  FinishConsole();
-  RestoreTerminal();
-}
-
 }  // namespace
 
 void StartPlatformConsole() noexcept {
@@ -99,7 +92,9 @@ void StartPlatformConsole() noexcept {
   const bool keysFromTerminal = isatty(STDIN_FILENO) == 1;
   GuardSignals();
   static bool exitHooked = false;
-  if (!exitHooked) exitHooked = std::atexit(FinishAtExit) == 0;
+  // Every way out but an ending signal (which the guard handles) finishes
+  // the window first; the terminal's settings go back as found at exit.
+  if (!exitHooked) exitHooked = std::atexit(RestoreTerminal) == 0;
   if (keysFromTerminal) TakeTerminal(STDIN_FILENO);
   winsize size{};
   if (outError == 0 && isatty(STDOUT_FILENO) == 1) {
