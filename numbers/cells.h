@@ -25,6 +25,8 @@ constexpr int kCells = MaxIndex + 1;
 constexpr int kWords = kCells / 8;
 constexpr std::uint64_t kOnes = 0x0101010101010101;
 constexpr std::uint64_t kBias = 0xF6 * kOnes;  // 256 - 10 in every byte
+// A byte at 246..255 has its top bit set, a digit 0..9 does not.
+constexpr std::uint64_t kTops = 0x80 * kOnes;
 
 inline std::uint64_t Load(const std::uint8_t* x, int w) noexcept {
   std::uint64_t v;
@@ -52,7 +54,7 @@ constexpr WordResult AddWord(std::uint64_t a, std::uint64_t b, std::uint64_t car
   std::uint64_t s = 0;
   const bool out1 = __builtin_add_overflow(a + kBias, b, &s);
   const bool out2 = __builtin_add_overflow(s, carry, &s);
-  const std::uint64_t kept = (s >> 7) & kOnes;
+  const std::uint64_t kept = (s & kTops) / 0x80;
   return {s - kept * 0xF6, std::uint64_t{out1 || out2}};
 }
 
@@ -62,7 +64,7 @@ constexpr WordResult SubtractWord(std::uint64_t a, std::uint64_t b, std::uint64_
   std::uint64_t d = 0;
   const bool out1 = __builtin_sub_overflow(a, b, &d);
   const bool out2 = __builtin_sub_overflow(d, borrow, &d);
-  const std::uint64_t borrowed = (d >> 7) & kOnes;
+  const std::uint64_t borrowed = (d & kTops) / 0x80;
   return {d - borrowed * 0xF6, std::uint64_t{out1 || out2}};
 }
 

@@ -103,7 +103,8 @@ Outcome Portable::StepDown(const std::uint8_t* x, std::uint8_t* y, bool) noexcep
   if (n == 0) return {0, true};
   std::uint64_t borrow = 1;
   int w = 0;
-  for (; w < kWords && borrow != 0; ++w) {
+  // x has a non-zero word: the borrow stops there.
+  for (; borrow != 0; ++w) {
     const WordResult d = SubtractWord(Load(x, w), 0, borrow);
     Store(y, w, d.value);
     borrow = d.carry;
