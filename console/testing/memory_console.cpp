@@ -54,10 +54,6 @@ void StartMemoryConsole(std::uint8_t width, std::uint8_t height) {
   UseConsoleBackend(MemoryBackend, width, height);
 }
 
-void QueueKeyEvents(const KeyEvent* events, std::size_t count) {
-  queue.insert(queue.end(), events, events + count);
-}
-
 void QueueKeyChars(const char* bytes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     KeyEvent key{};
@@ -75,20 +71,6 @@ void SetMemoryEndOfInput(void (*handler)()) {
 
 void SetMemoryOutputError(std::uint16_t code) {
   failWith = code;
-}
-
-std::uint8_t MemoryCell(std::uint8_t column, std::uint8_t row) {
-  const Window& window = ConsoleModel();
-  if (column < 1 || column > window.Width || row < 1 || row > window.Height) return 0;
-  return window.Cells[row - 1][column - 1];
-}
-
-std::uint8_t MemoryWidth() {
-  return ConsoleModel().Width;
-}
-
-std::uint8_t MemoryHeight() {
-  return ConsoleModel().Height;
 }
 
 }  // namespace nagyszam::testing

@@ -5,16 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "console/key_event.h"
-
 namespace nagyszam::testing {
 
 // Replaces the console by a window of the given size, all spaces, cursor at
 // column 1, row 1, key state cleared, no output error pending.
 void StartMemoryConsole(std::uint8_t width, std::uint8_t height);
-
-// Queues key events; ReadKey takes them in order.
-void QueueKeyEvents(const KeyEvent* events, std::size_t count);
 
 // Queues one press and release for each byte, as a key that gives that
 // character with no modifier.
@@ -27,10 +22,5 @@ void SetMemoryEndOfInput(void (*handler)());
 
 // Makes the next output fail with the code; it then stays pending until taken.
 void SetMemoryOutputError(std::uint16_t code);
-
-// The byte in a window cell (1-based; 0 outside the window), and the size.
-std::uint8_t MemoryCell(std::uint8_t column, std::uint8_t row);
-std::uint8_t MemoryWidth();
-std::uint8_t MemoryHeight();
 
 }  // namespace nagyszam::testing

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "console/console.h"
+#include "console/console_backend.h"
 #include "console/testing/memory_console.h"
 #include "entry/entry.h"
 
@@ -51,10 +52,9 @@ std::string Shown(const Egesz& x, bool isSigned) {
 
 std::string WindowCells(int first, int last) {
   std::string cells;
+  const Window& window = ConsoleModel();
   for (int row = first; row <= last; ++row)
-    for (int column = 1; column <= MemoryWidth(); ++column)
-      cells += static_cast<char>(
-          MemoryCell(static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(row)));
+    cells.append(window.Cells[row - 1].begin(), window.Cells[row - 1].begin() + window.Width);
   return cells;
 }
 
