@@ -123,6 +123,12 @@ TEST(KeyDecoder, BytesToKeys) {
     EXPECT_EQ(Decode(c.Bytes, c.How, EscapeWaitMs - 1, true), c.Expected) << "byte by byte";
     EXPECT_EQ(Decode(c.Bytes, c.How, EscapeWaitMs - 1, false), c.Expected) << "by the wait";
   }
+  // Each letter's key on a US PC keyboard, a to z.
+  const int letterKeys[] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
+                            49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
+  for (int i = 0; i < 26; ++i)
+    EXPECT_EQ(Decode(std::string(1, 'a' + i), {}, 0, true),
+              Keys{std::to_string(letterKeys[i]) + "/" + std::to_string('a' + i)});
 }
 
 // The wait counts from the last byte; what it cuts off is decided alone.
