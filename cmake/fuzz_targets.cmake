@@ -26,9 +26,7 @@ function(nagyszam_fuzz_target name source)
 endfunction()
 
 nagyszam_fuzz_target(numbers numbers/numbers_fuzz.cpp numbers nagyszam_gmp)
-nagyszam_fuzz_target(key_decoder console/posix/key_decoder_fuzz.cpp console)
 nagyszam_fuzz_target(window console/window_fuzz.cpp console_testing)
-nagyszam_fuzz_target(entry entry/entry_fuzz.cpp entry_testing)
 # The terminal backend, read back by a real terminal emulator.
 nagyszam_fuzz_target(terminal console/posix/terminal_fuzz.cpp console PkgConfig::VTERM)
 

@@ -27,7 +27,6 @@ Script script;
 void KeysRanOut() {
   EntryRun& run = script.Run;
   run.Cursor.emplace_back(CursorColumn(), CursorRow());
-  if (run.Cursor.size() == 1) run.PromptCells = WindowCells(1, CursorRow() - 1);
   if (script.Next == script.Chunks->size()) std::longjmp(script.Out, 1);
   const Chunk& chunk = (*script.Chunks)[script.Next++];
   if (chunk.Fail) SetMemoryOutputError(101);
@@ -61,7 +60,7 @@ std::string WindowCells(int first, int last) {
 EntryRun RunEntry(bool isSigned, int width, int height, const std::vector<Chunk>& chunks) {
   script.Chunks = &chunks;
   script.Next = 0;
-  script.Run = EntryRun{false, "", {}, ""};
+  script.Run = EntryRun{false, "", {}};
   script.Number = Egesz{200, Elojel::Negativ, {}};
   script.Number.Magnitude.fill(7);
   StartMemoryConsole(static_cast<std::uint8_t>(width), static_cast<std::uint8_t>(height));

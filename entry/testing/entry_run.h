@@ -19,7 +19,6 @@ struct EntryRun {
   // zeros; '?' for a cell over 9, a sign that is neither or a digit above Top.
   std::string Number;
   std::vector<std::pair<int, int>> Cursor;  // column, row at each key wait, then at the end
-  std::string PromptCells;                  // the window above the cursor at the first wait
 };
 
 // Prompt "x:" in a fresh window of the given size.
