@@ -1,5 +1,5 @@
-// What the window fuzzer does not reach: the stop by CheckOutput and the
-// run-time error report.
+// What the window fuzzer does not reach: the stop by CheckOutput, the
+// run-time error report and joined texts.
 #include "console/console.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +48,16 @@ TEST(Console, RuntimeErrorReport) {
   const std::uint32_t deep[MaxReportLocations + 1] = {};
   EXPECT_EQ(FormatRuntimeError(0, deep, MaxReportLocations + 1, report),
             30 + 13 * MaxReportLocations + 2u);
+}
+
+TEST(Console, ConcatCutsAt255Bytes) {
+  ShortText a{200, {}}, b{100, {}};
+  a.Bytes.fill('a');
+  b.Bytes.fill('b');
+  const ShortText joined = Concat(a, b);
+  EXPECT_EQ(joined.Length, 255);
+  EXPECT_EQ(std::string(joined.Bytes.begin() + 199, joined.Bytes.end()),
+            "a" + std::string(55, 'b'));
 }
 
 }  // namespace
