@@ -23,7 +23,22 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
   return operator new(size);
 }
-// The standard operator delete frees with std::free, which suits these.
+// Not inlined: GCC would take the free after an inlined new for a mismatch.
+[[gnu::noinline]] void Release(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p) noexcept {
+  Release(p);
+}
+void operator delete[](void* p) noexcept {
+  Release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  Release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  Release(p);
+}
 
 extern "C" {
 void* __real_malloc(std::size_t);
