@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "numbers/numbers.h"
 
@@ -145,6 +146,7 @@ struct Set {
 using Portable = Set<false>;
 #if NAGYSZAM_AVX2
 using Avx2 = Set<true>;
+static_assert(!std::is_same_v<Avx2, Portable>, "the AVX2 build has its own kernels");
 // Set at start-up when the CPU and the system support AVX2; the tests clear
 // it to run the portable set.
 extern bool use_avx2;

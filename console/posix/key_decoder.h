@@ -10,8 +10,9 @@
 
 namespace nagyszam {
 
-// At most this many events come out of one call.
-constexpr int MaxDecodedEvents = 4;
+// At most this many events come out of one call: what was held, cut off
+// by the byte, and the byte itself.
+constexpr int MaxDecodedEvents = 2;
 // A lone ESC is a key when nothing follows within this time.
 constexpr std::int64_t EscapeWaitMs = 50;
 // A longer sequence is no key: it is dropped up to its final byte.

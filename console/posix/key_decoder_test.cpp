@@ -104,6 +104,9 @@ TEST(KeyDecoder, BytesToKeys) {
        {"45/120"}},
       {"\x1b[" + longNumber + "A\x1b[1;" + longNumber + "~\x1bO" + longNumber + "Px", {"45/120"}},
       {"\x1b[12\r\x1b[" + longNumber + "\rx", {"28/13", "28/13", "45/120"}},
+      // The longest sequence taken whole is 32 bytes.
+      {"\x1b[" + std::string(28, '0') + "1~", {"71/0 E"}},
+      {"\x1b[" + std::string(29, '0') + "1~x", {"45/120"}},
       {"\x1b[1\x1b[A\x1bO\x1b[B\x1b[[\x1b[C\x1b[12;40R", {"72/0 E", "80/0 E", "77/0 E"}},
       // Cut off at the end: nothing but a lone ESC comes out.
       {"a\x1b", {"30/97", "1/27"}},
