@@ -13,8 +13,6 @@ namespace nagyszam {
 
 namespace {
 
-constexpr std::size_t MaxUnit = 32;
-
 // Writes some of the bytes; how many, or -1 when the device refuses.
 ssize_t WriteSome(int fd, const std::uint8_t* bytes, std::size_t length) noexcept {
   while (!WritingGivenUp()) {
@@ -71,36 +69,12 @@ void AppendNumber(OutputBuffer& buffer, std::uint32_t value) noexcept {
   Append(buffer, digits.data(), static_cast<std::size_t>(FormatDecimal(value, false, digits)));
 }
 
-void StartUnit(OutputBuffer& buffer) noexcept {
-  // A unit never spans two flushes.
-  if (buffer.Length + MaxUnit > buffer.Bytes.size()) Flush(buffer);
-  buffer.UnitStarts[buffer.Length] = true;
-}
-
 void Flush(OutputBuffer& buffer) noexcept {
-  std::size_t sent = 0;
-  while (sent < buffer.Length) {
-    std::size_t end = buffer.Length;
-    if (SignalWaiting()) {
-      // The rest of the unit in flight, if one is; no unit begun.
-      end = sent;
-      if (!buffer.UnitStarts[end])
-        while (++end < buffer.Length && !buffer.UnitStarts[end]) {
-        }
-      if (end == sent) break;
-    }
-    const ssize_t written = WriteSome(buffer.Fd, buffer.Bytes.data() + sent, end - sent);
-    if (written < 0) {
-      buffer.Failed = true;
-      break;
-    }
-    sent += static_cast<std::size_t>(written);
-  }
+  if (!WriteAll(buffer.Fd, buffer.Bytes.data(), buffer.Length)) buffer.Failed = true;
   Discard(buffer);
 }
 
 void Discard(OutputBuffer& buffer) noexcept {
-  if (buffer.UnitStarts.any()) buffer.UnitStarts.reset();
   buffer.Length = 0;
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,7 +15,6 @@ struct OutputBuffer {
   bool Failed;  // a write was refused since the last TakeOutputFailure
   std::size_t Length;
   std::array<std::uint8_t, OutputBufferSize> Bytes;
-  std::bitset<OutputBufferSize> UnitStarts;  // where StartUnit was called
 };
 
 // Writes every byte, continuing partial writes and retrying interrupted
@@ -31,13 +29,8 @@ void Append(OutputBuffer& buffer, const std::uint8_t* bytes, std::size_t length)
 void AppendText(OutputBuffer& buffer, const char* text) noexcept;
 void AppendNumber(OutputBuffer& buffer, std::uint32_t value) noexcept;
 
-// Begins a unit of at most 32 bytes (an escape sequence, a glyph) that a
-// signal never cuts in two: while an ending or stop signal waits, Flush
-// finishes the unit in flight and sends no other. Bytes outside units are
-// all sent.
-void StartUnit(OutputBuffer& buffer) noexcept;
-
-// Sends everything gathered (see StartUnit).
+// Sends everything gathered. A signal that comes meanwhile waits for the
+// end of the output, so no escape sequence or glyph is cut in two.
 void Flush(OutputBuffer& buffer) noexcept;
 
 // Drops everything gathered.

@@ -1,6 +1,6 @@
 // The window on a terminal. The terminal shows the model cell for cell
-// after every output; each output leaves in one write loop, in which a
-// signal never cuts an escape sequence or a glyph in two.
+// after every output; each output leaves in one write loop, which a
+// signal never cuts short.
 //
 // Every escape sequence sent to the terminal:
 //   ESC [ 6 n          ask for the cursor position (once, at start-up: start.cpp)
@@ -37,7 +37,6 @@ Terminal terminal{};
 
 void MoveTo(int column, int row) noexcept {
   if (terminal.CursorKnown && terminal.CursorColumn == column && terminal.CursorRow == row) return;
-  StartUnit(terminal.Out);
   AppendText(terminal.Out, "\x1b[");
   AppendNumber(terminal.Out, row);
   AppendText(terminal.Out, ";");
@@ -49,7 +48,6 @@ void MoveTo(int column, int row) noexcept {
 }
 
 void PutGlyph(std::uint8_t byte, int column) noexcept {
-  StartUnit(terminal.Out);
   Append(terminal.Out, terminal.Chars->Shown[byte].data(), terminal.Chars->ShownLength[byte]);
   // In the terminal's last column the cursor stays put with a wrap
   // deferred, which terminals resolve differently.
@@ -62,17 +60,14 @@ void PutGlyph(std::uint8_t byte, int column) noexcept {
 void ScrollUp(const Window& window) noexcept {
   const bool taller = terminal.Rows > window.Height;
   if (taller) {
-    StartUnit(terminal.Out);
     AppendText(terminal.Out, "\x1b[1;");
     AppendNumber(terminal.Out, window.Height);
     AppendText(terminal.Out, "r");
     terminal.CursorKnown = false;  // setting the region homes the cursor
   }
   MoveTo(1, window.Height);
-  StartUnit(terminal.Out);
   AppendText(terminal.Out, "\n");
   if (taller) {
-    StartUnit(terminal.Out);
     AppendText(terminal.Out, "\x1b[r");
     terminal.CursorKnown = false;
   }
@@ -116,10 +111,7 @@ void TerminalShowByte(const Window& window, const WindowChange& change) noexcept
 
 void TerminalShowClear(const Window& window) noexcept {
   if (terminal.Columns == window.Width && terminal.Rows == window.Height) {
-    StartUnit(terminal.Out);
-    AppendText(terminal.Out, "\x1b[H");
-    StartUnit(terminal.Out);
-    AppendText(terminal.Out, "\x1b[2J");
+    AppendText(terminal.Out, "\x1b[H\x1b[2J");
     terminal.CursorKnown = true;
     terminal.CursorColumn = 1;
     terminal.CursorRow = 1;

@@ -152,10 +152,6 @@ void BlockGuardedSignals(sigset_t& usual) noexcept {
   sigprocmask(SIG_BLOCK, &guarded, &usual);
 }
 
-bool SignalWaiting() noexcept {
-  return guard.Ending != 0 || guard.StopAsked;
-}
-
 bool WritingGivenUp() noexcept {
   return guard.Ending != 0 && guard.GivenUp;
 }

@@ -29,10 +29,6 @@ void GuardSignals() noexcept;
 // lets them in (ppoll).
 void BlockGuardedSignals(sigset_t& usual) noexcept;
 
-// True when an ending or stop signal waits: output stops at the end of the
-// unit (escape sequence or glyph) in flight.
-bool SignalWaiting() noexcept;
-
 // After an ending signal, output that made no progress for a second is
 // given up; a write makes progress when this is called.
 bool WritingGivenUp() noexcept;
