@@ -23,14 +23,12 @@ bool TakeReadyKey(KeyReader& reader, std::uint8_t& key) noexcept {
 
 namespace {
 
-bool OfferRelease(KeyReader& reader, const KeyEvent& event) noexcept {
-  if (event.ScanCode != scan::Alt || !reader.AltActive || reader.AltCode == 0) return false;
+void OfferRelease(KeyReader& reader, const KeyEvent& event) noexcept {
+  if (event.ScanCode != scan::Alt || reader.AltCode == 0) return;
   reader.HasPending = true;
   reader.Pending = reader.AltCode;
   reader.Extended = false;
-  reader.AltActive = false;
   reader.AltCode = 0;
-  return true;
 }
 
 void TakePress(KeyReader& reader, const KeyEvent& event) noexcept {
@@ -56,17 +54,15 @@ bool ComposesAltCode(const KeyEvent& event) noexcept {
 
 }  // namespace
 
-bool OfferKeyEvent(KeyReader& reader, const KeyEvent& event) noexcept {
-  if (!event.IsKey) return false;
+void OfferKeyEvent(KeyReader& reader, const KeyEvent& event) noexcept {
+  if (!event.IsKey) return;
   if (!event.Down) return OfferRelease(reader, event);
-  if (IsModifierScanCode(event.ScanCode)) return false;
+  if (IsModifierScanCode(event.ScanCode)) return;
   TakePress(reader, event);
-  if (!ComposesAltCode(event)) return true;
-  reader.AltActive = true;
+  if (!ComposesAltCode(event)) return;
   reader.AltCode = static_cast<std::uint8_t>(reader.AltCode * 10 + KeypadDigit(event.ScanCode));
   reader.HasPending = false;
   reader.Extended = false;
-  return false;
 }
 
 }  // namespace nagyszam

@@ -12,9 +12,8 @@ namespace nagyszam {
 struct KeyReader {
   bool HasPending;
   std::uint8_t Pending;
-  bool Extended;  // the next ReadKey returns 0 and keeps Pending
-  bool AltActive;
-  std::uint8_t AltCode;
+  bool Extended;         // the next ReadKey returns 0 and keeps Pending
+  std::uint8_t AltCode;  // composed on the keypad so far; 0 gives nothing
 };
 
 void ClearKeyReader(KeyReader& reader) noexcept;
@@ -22,7 +21,8 @@ void ClearKeyReader(KeyReader& reader) noexcept;
 // When a byte can be delivered now, stores it in key and returns true.
 bool TakeReadyKey(KeyReader& reader, std::uint8_t& key) noexcept;
 
-// Offers the next platform event; returns true when it made a byte ready.
-bool OfferKeyEvent(KeyReader& reader, const KeyEvent& event) noexcept;
+// Offers the next platform event; TakeReadyKey tells whether it made a
+// byte ready.
+void OfferKeyEvent(KeyReader& reader, const KeyEvent& event) noexcept;
 
 }  // namespace nagyszam

@@ -38,10 +38,12 @@ void SetTerminal(const termios& settings) noexcept {
   }
 }
 
+// Raw input again, where the terminal is the program's and not raw yet.
 void RetakeTerminal() noexcept {
-  if (!guard.Taken || guard.IsRaw) return;
-  guard.IsRaw = 1;
-  SetTerminal(guard.Raw);
+  if (guard.Taken && !guard.IsRaw) {
+    guard.IsRaw = 1;
+    SetTerminal(guard.Raw);
+  }
 }
 
 void OnSignal(int signal) {
