@@ -28,8 +28,7 @@ bool ScaleByDigit(const Row& a, std::uint32_t digit, Row& partial) noexcept {
 // Index of the highest non-zero digit cell, 0 for zero.
 int TopCell(const Row& x) noexcept {
   int n = kCount;
-  while (n > 0 && x[n - 1] == 0) --n;
-  if (n == 0) return 0;
+  while (n > 1 && x[n - 1] == 0) --n;  // zero: limb 0, one digit
   int digits = 1;
   while (digits < 8 && x[n - 1] >= kPowers[digits]) ++digits;
   return 8 * (n - 1) + digits - 1;
