@@ -50,6 +50,24 @@ int WindowSide(const char* value, int fallback) noexcept {
   return side >= 1 ? side : fallback;
 }
 
+// Reads keys until the terminal's answer is among them: false when the
+// wait is over, the room is full or the input ends first.
+bool AwaitCursorReport(std::uint8_t (&bytes)[256], std::size_t& length,
+                       CursorReport& report) noexcept {
+  const std::int64_t deadline = NowMs() + CursorReportWaitMs;
+  while (!FindCursorReport(bytes, length, report)) {
+    const std::int64_t left = deadline - NowMs();
+    if (left <= 0 || length == sizeof bytes) return false;
+    pollfd ready{STDIN_FILENO, POLLIN, 0};
+    if (poll(&ready, 1, static_cast<int>(left)) <= 0) continue;  // the deadline decides
+    const ssize_t got = read(STDIN_FILENO, bytes + length, sizeof bytes - length);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;  // the end of input shows at the first ReadKey
+    length += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
 // Asks the terminal where its cursor stands. Keys typed meanwhile are kept
 // for ReadKey.
 void AskCursor(Window& window) noexcept {
@@ -57,28 +75,13 @@ void AskCursor(Window& window) noexcept {
   if (!WriteAll(STDOUT_FILENO, ask, sizeof ask)) return;
   std::uint8_t bytes[256];
   std::size_t length = 0;
-  const std::int64_t deadline = NowMs() + CursorReportWaitMs;
   CursorReport report{};
-  for (;;) {
-    if (FindCursorReport(bytes, length, report)) {
-      length = CutCursorReport(bytes, length, report);
-      PlaceWritePosition(static_cast<std::uint8_t>(report.Column > 255 ? 255 : report.Column),
-                         static_cast<std::uint8_t>(report.Row > 255 ? 255 : report.Row), window);
-      break;
-    }
-    const std::int64_t left = deadline - NowMs();
-    if (left <= 0 || length == sizeof bytes) {
-      DropLateCursorReport();
-      break;
-    }
-    pollfd ready{STDIN_FILENO, POLLIN, 0};
-    const int polled = poll(&ready, 1, static_cast<int>(left));
-    if (polled < 0 && errno == EINTR) continue;
-    if (polled <= 0) continue;  // the deadline decides
-    const ssize_t got = read(STDIN_FILENO, bytes + length, sizeof bytes - length);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // the end of input shows at the first ReadKey
-    length += static_cast<std::size_t>(got);
+  if (AwaitCursorReport(bytes, length, report)) {
+    length = CutCursorReport(bytes, length, report);
+    PlaceWritePosition(static_cast<std::uint8_t>(report.Column > 255 ? 255 : report.Column),
+                       static_cast<std::uint8_t>(report.Row > 255 ? 255 : report.Row), window);
+  } else {
+    DropLateCursorReport();
   }
   KeepTypedBytes(bytes, length);
 }
