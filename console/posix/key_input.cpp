@@ -2,11 +2,11 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "console/console_backend.h"
@@ -31,6 +31,7 @@ struct KeyInput {
   int EventCount;
   int NextEvent;
   std::array<std::uint8_t, 4096> Bytes;  // read, not yet decoded
+  static_assert(sizeof Bytes >= MaxTypedAtStart);
   std::size_t ByteCount;
   std::size_t NextByte;
   bool Ended;  // the end of input was seen
@@ -127,30 +128,23 @@ void Decode() noexcept {
 }  // namespace
 
 std::int64_t NowMs() noexcept {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 void StartKeyInput(int fd, const Charset& chars, bool fromTerminal, void (*onWake)()) noexcept {
+  input = KeyInput{};
   input.Fd = fd;
   input.OnWake = onWake;
   StartKeyDecoder(input.Decoder, chars, fromTerminal);
-  input.EventCount = 0;
-  input.NextEvent = 0;
-  input.ByteCount = 0;
-  input.NextByte = 0;
-  input.Ended = false;
-  input.DropReport = false;
 }
 
 void DropLateCursorReport() noexcept {
   input.DropReport = true;
 }
 
-void KeepTypedBytes(const std::uint8_t* bytes, std::size_t length) noexcept {
+void KeepTypedBytes(const std::uint8_t (&bytes)[MaxTypedAtStart], std::size_t length) noexcept {
   // Only called at start, before anything was read.
-  if (length > input.Bytes.size()) length = input.Bytes.size();
   std::memcpy(input.Bytes.data(), bytes, length);
   input.ByteCount = length;
   input.NextByte = 0;

@@ -17,7 +17,8 @@ void StartKeyInput(int fd, const Charset& chars, bool fromTerminal, void (*onWak
 
 // Bytes that arrived before the layer was ready for them (typed while the
 // terminal answered the cursor report); decoded before anything read later.
-void KeepTypedBytes(const std::uint8_t* bytes, std::size_t length) noexcept;
+constexpr std::size_t MaxTypedAtStart = 256;
+void KeepTypedBytes(const std::uint8_t (&bytes)[MaxTypedAtStart], std::size_t length) noexcept;
 
 // The terminal did not answer the cursor report in time: an answer that
 // comes later is taken out of the input instead of read as keys.

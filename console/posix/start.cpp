@@ -52,7 +52,7 @@ int WindowSide(const char* value, int fallback) noexcept {
 
 // Reads keys until the terminal's answer is among them: false when the
 // wait is over, the room is full or the input ends first.
-bool AwaitCursorReport(std::uint8_t (&bytes)[256], std::size_t& length,
+bool AwaitCursorReport(std::uint8_t (&bytes)[MaxTypedAtStart], std::size_t& length,
                        CursorReport& report) noexcept {
   const std::int64_t deadline = NowMs() + CursorReportWaitMs;
   while (!FindCursorReport(bytes, length, report)) {
@@ -73,7 +73,7 @@ bool AwaitCursorReport(std::uint8_t (&bytes)[256], std::size_t& length,
 void AskCursor(Window& window) noexcept {
   static constexpr std::uint8_t ask[] = {0x1B, '[', '6', 'n'};
   if (!WriteAll(STDOUT_FILENO, ask, sizeof ask)) return;
-  std::uint8_t bytes[256];
+  std::uint8_t bytes[MaxTypedAtStart];
   std::size_t length = 0;
   CursorReport report{};
   if (AwaitCursorReport(bytes, length, report)) {
