@@ -52,7 +52,7 @@ struct WordResult {
 // a + b + carry, digit by digit. Each byte biased by 246 reaches 256 exactly
 // when its digit sum reaches 10; bytes that did not carry lose the bias.
 constexpr WordResult AddWord(std::uint64_t a, std::uint64_t b, std::uint64_t carry) noexcept {
-  std::uint64_t s = 0;
+  std::uint64_t s;  // written by the first overflow check
   const bool out1 = __builtin_add_overflow(a + kBias, b, &s);
   const bool out2 = __builtin_add_overflow(s, carry, &s);
   const std::uint64_t kept = (s & kTops) / 0x80;
@@ -62,7 +62,7 @@ constexpr WordResult AddWord(std::uint64_t a, std::uint64_t b, std::uint64_t car
 // a - b - borrow, digit by digit: a byte that borrowed holds 246..255 and
 // gets its ten back.
 constexpr WordResult SubtractWord(std::uint64_t a, std::uint64_t b, std::uint64_t borrow) noexcept {
-  std::uint64_t d = 0;
+  std::uint64_t d;  // written by the first overflow check
   const bool out1 = __builtin_sub_overflow(a, b, &d);
   const bool out2 = __builtin_sub_overflow(d, borrow, &d);
   const std::uint64_t borrowed = (d & kTops) / 0x80;
