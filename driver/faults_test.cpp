@@ -38,9 +38,11 @@ struct Fault {
 const std::string Ex = "7\r3\r \r+12\r+5\rq", Sub = "3\r7\r \r-7\r+2\r";
 // Stopped, the terminal is as found; continued in the background, the
 // program leaves it alone (it is not stopped again); at fg it takes it back
-// (BEL, a key that shows nothing, must be read) and draws the window at once.
+// (BEL, a key that shows nothing, must be read) and draws the window at once;
+// a second stop is like the first.
 const char* const BgFg =
-    "[ \"$(stty -g)\" = \"$found\" ] && bg && sleep .5 && [ -z \"$(jobs -s)\" ] && fg";
+    "[ \"$(stty -g)\" = \"$found\" ] && bg && sleep .5 && [ -z \"$(jobs -s)\" ] && fg; "
+    "[ \"$(stty -g)\" = \"$found\" ] && fg";
 using W = Wiring;
 
 const Fault Faults[] = {
@@ -67,7 +69,7 @@ const Fault Faults[] = {
     // One column: the redraws are mostly escape sequences.
     {"SIGTERM amid redraws", W::Terminal, 1, 200, {""}, -SIGTERM, nullptr},
     {"SIGTERM amid redraws nobody reads", W::Terminal, 1, 200, {""}, -SIGTERM, nullptr},
-    {BgFg, W::Shell, 80, 60, {"7", "\x1a", "\a", "\x03"}, 130, "first_prompt_80"},
+    {BgFg, W::Shell, 80, 60, {"7", "\x1a", "\a", "\x1a", "\a", "\x03"}, 130, "first_prompt_80"},
     // A stopped job ends once continued (bash's kill sends SIGCONT itself but
     // still takes the job for stopped).
     {"kill %1; kill -CONT %1; wait %1", W::Shell, 80, 60, {"7", "\x1a"}, 143, nullptr},

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 
 #include "console/console_backend.h"
 
@@ -105,7 +106,7 @@ void Stop() noexcept {
   sigemptyset(&only);
   sigaddset(&only, signal);
   sigprocmask(SIG_UNBLOCK, &only, nullptr);
-  _exit(128 + signal);  // not reached: the signal ends the process
+  std::abort();  // not reached: the signal ends the process
 }
 
 }  // namespace
