@@ -4,9 +4,12 @@
 #pragma once
 
 #include <gmp.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -149,6 +152,21 @@ inline void ModelMultiply(const NemNegEgesz& a, const NemNegEgesz& b, Z& p, bool
   }
 }
 
+// A copy of value in slot 0..3, ending where an inaccessible page begins:
+// an operation that reads or writes past its record faults at once, in
+// any build.
+template <class T>
+T& Fenced(int slot, const T& value) {
+  static const long page = sysconf(_SC_PAGESIZE);
+  static auto* const pages = [] {
+    void* p = mmap(nullptr, 8 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) std::abort();
+    for (int i = 1; i < 8; i += 2) mprotect(static_cast<char*>(p) + i * page, page, PROT_NONE);
+    return static_cast<char*>(p);
+  }();
+  return *new (pages + (2 * slot + 1) * page - sizeof(T)) T(value);
+}
+
 // Keeps the first difference between the library and the model.
 inline void Fail(std::string& first, const std::string& what) {
   if (first.empty()) first = what;
@@ -167,10 +185,10 @@ template <class T, class Op>
 void CheckUnary(std::string& report, const char* name, Op op, const T& x, const Want<T>& want,
                 bool preset, const T& stale) {
   for (const bool in_place : {false, true}) {
-    T out = in_place ? x : stale;
+    T& out = Fenced(0, in_place ? x : stale);
     const T before = out;
     Hiba = preset;
-    op(in_place ? out : x, out);
+    op(in_place ? out : Fenced(1, x), out);
     if (!Same(out, want.untouched ? before : want.value) || Hiba != (preset || want.hiba)) {
       Fail(report, std::string(name) + (in_place ? " in place" : "") + " of " + Text(x) + ": " +
                        Text(out) + " Hiba " + std::to_string(Hiba));
@@ -183,7 +201,7 @@ template <class T, class Op>
 void CheckBinary(std::string& report, const char* name, Op op, const T& a, const T& b,
                  const Want<T>& want, bool preset, const T& stale) {
   for (int into = 0; into < (Same(a, b) ? 4 : 3); ++into) {
-    T x = a, y = b, out = stale;
+    T &x = Fenced(0, a), &y = Fenced(1, b), &out = Fenced(2, stale);
     T& target = into == 0 ? out : into == 2 ? y : x;
     const T before = target;
     Hiba = preset;
@@ -203,13 +221,14 @@ void CheckDivision(std::string& report, const char* name, Op op, const T& a, con
   static constexpr int kPlaces[][2] = {{2, 3}, {0, 3}, {1, 3}, {2, 0}, {2, 1},
                                        {0, 1}, {1, 0}, {2, 2}, {0, 0}};
   for (const auto& [qi, ri] : kPlaces) {
-    T objects[4] = {a, b, stale, stale};
+    T* objects[4] = {&Fenced(0, a), &Fenced(1, b), &Fenced(2, stale), &Fenced(3, stale)};
     Hiba = preset;
-    op(objects[0], objects[1], objects[qi], objects[ri]);
-    if ((qi != ri && !Same(objects[qi], q)) || !Same(objects[ri], r) || Hiba != (preset || hiba)) {
+    op(*objects[0], *objects[1], *objects[qi], *objects[ri]);
+    if ((qi != ri && !Same(*objects[qi], q)) || !Same(*objects[ri], r) ||
+        Hiba != (preset || hiba)) {
       Fail(report, std::string(name) + " of " + Text(a) + " and " + Text(b) + " into " +
-                       "abss"[qi] + "abss"[ri] + ": " + Text(objects[qi]) + " r " +
-                       Text(objects[ri]) + " Hiba " + std::to_string(Hiba));
+                       "abss"[qi] + "abss"[ri] + ": " + Text(*objects[qi]) + " r " +
+                       Text(*objects[ri]) + " Hiba " + std::to_string(Hiba));
     }
   }
 }
