@@ -25,14 +25,18 @@ constexpr std::uint64_t kPiece = std::uint64_t{kBase} * kBase;  // 10^16, two li
 inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
   const auto high = static_cast<std::uint64_t>(x >> 64);
   std::uint64_t low = static_cast<std::uint64_t>(x), middle = 0, top = 0;
-  if (high != 0) {
-    const Wide upper =
-        Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
-    top = DivideWide(upper, kPiece, middle);
-  } else {
-    middle = low / kPiece;
-    low %= kPiece;
+  if (high == 0) {
+    // Below 2^64, three limbs: each straight from x, none waiting for
+    // another.
+    limbs[0] = low % kBase;
+    limbs[1] = low / kBase % kBase;
+    limbs[2] = low / kPiece;
+    limbs[3] = limbs[4] = 0;
+    return;
   }
+  const Wide upper =
+      Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
+  top = DivideWide(upper, kPiece, middle);
   limbs[0] = low % kBase;
   limbs[1] = low / kBase;
   limbs[2] = middle % kBase;
