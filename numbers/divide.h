@@ -25,14 +25,18 @@ constexpr std::uint64_t kPiece = std::uint64_t{kBase} * kBase;  // 10^16, two li
 inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
   const auto high = static_cast<std::uint64_t>(x >> 64);
   std::uint64_t low = static_cast<std::uint64_t>(x), middle = 0, top = 0;
-  if (high != 0) {
-    const Wide upper =
-        Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
-    top = DivideWide(upper, kPiece, middle);
-  } else {
-    middle = low / kPiece;
-    low %= kPiece;
+  if (high == 0) {
+    // Below 2^64, three limbs: each straight from x, none waiting for
+    // another.
+    limbs[0] = low % kBase;
+    limbs[1] = low / kBase % kBase;
+    limbs[2] = low / kPiece;
+    limbs[3] = limbs[4] = 0;
+    return;
   }
+  const Wide upper =
+      Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
+  top = DivideWide(upper, kPiece, middle);
   limbs[0] = low % kBase;
   limbs[1] = low / kBase;
   limbs[2] = middle % kBase;
@@ -225,6 +229,7 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   constexpr std::uint64_t kShift = std::uint64_t{1} << 31;
   const bool near = last - std::floor(last) > 1 - 3 * kMargin;
   Lengths lengths{};
+  bool corrected = false;
   lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, kShift, r.data());
   if (near) {
     NemNegEgesz divisor;
@@ -232,6 +237,7 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
     if (const kernels::Outcome less = K::Subtract(r.data(), divisor.data(), r.data()); !less.over) {
       lengths.remainder = less.length;
       largest = std::max(largest, ++digit[0]);
+      corrected = true;
     }
   }
   // When q and r are one object it holds r. Quotient limbs of B or more
@@ -241,10 +247,12 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
     lengths.quotient = K::Carry(digit, nq, 0, q.data());
     return lengths;
   }
-  Store(q.data(), 0, LimbToWord(digit[0]));  // after a correction
+  if (corrected) Store(q.data(), 0, LimbToWord(digit[0]));
+  // Each quotient limb's cells are in q now: the length comes from them
+  // rather than from converting the top limb again at the end.
   int top = nq - 1;
   while (top > 0 && digit[top] == 0) --top;
-  lengths.quotient = WordLength(LimbToWord(digit[top]), top);
+  lengths.quotient = WordLength(kernels::Load(q.data(), top), top);
   return lengths;
 }
 
