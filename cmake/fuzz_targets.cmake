@@ -25,7 +25,6 @@ function(nagyszam_fuzz_target name source)
   target_link_libraries(${name}_fuzz PRIVATE ${ARGN})
 endfunction()
 
-nagyszam_fuzz_target(numbers numbers/numbers_fuzz.cpp numbers nagyszam_gmp)
 nagyszam_fuzz_target(window console/window_fuzz.cpp console_testing)
 # The terminal backend, read back by a real terminal emulator.
 nagyszam_fuzz_target(terminal console/posix/terminal_fuzz.cpp console PkgConfig::VTERM)

@@ -1,6 +1,6 @@
-// Test-only, header only so that the fuzz target shares it: numbers from a
-// short notation, and every operation checked against GMP with a small model
-// of the overflow rules, on distinct and on shared objects.
+// Test-only: numbers from a short notation, and every operation checked
+// against GMP with a small model of the overflow rules, on distinct and on
+// shared objects.
 #pragma once
 
 #include <gmp.h>
