@@ -57,11 +57,13 @@ struct OnTerminal {
   std::vector<std::string> Keys;  // the first once asked for the cursor, each next once waited for
   int Columns, Lines;
   bool Answers;  // whether the terminal answers where its cursor is
+  bool SizeUnknown = false;
   friend void PrintTo(const OnTerminal& row, std::ostream* out) { *out << row.File; }
 };
 
 const OnTerminal TerminalRows[] = {
     {"example_80", {"7\r3\r \r+12\r+5\rq"}, 80, 25, true},
+    {"example_80", {"7\r3\r \r+12\r+5\rq"}, 80, 25, true, true},  // no size known: 80 x 25
     // Keys before the answer, which comes too late and is no key: the
     // minus sign is the key wait's key.
     {"example_80", {"7\r3\r", "\x1b[1;1R-+12\r+5\rq"}, 80, 25, false},
@@ -104,7 +106,7 @@ TEST_P(ScriptedTable, TranscriptAsExpected) {
 
 TEST_P(TerminalTable, ScreenAsExpected) {
   const OnTerminal& row = GetParam();
-  Session run({Wiring::Terminal, row.Columns, row.Lines, {}, row.Answers, "", ""});
+  Session run({Wiring::Terminal, row.Columns, row.Lines, {}, row.Answers, "", "", row.SizeUnknown});
   run.Type(row.Keys[0]);
   for (std::size_t i = 1; i < row.Keys.size(); ++i) {
     ASSERT_TRUE(run.WaitForKey());

@@ -73,8 +73,8 @@ Session::Session(const Launch& launch) : launch_(launch) {
   int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};
   if (pipe(err) != 0 || (pipedKeys && pipe(in) != 0) || pipe(out) != 0) return;
   if (terminal) {
-    winsize size{static_cast<unsigned short>(launch.Lines),
-                 static_cast<unsigned short>(launch.Columns), 0, 0};
+    winsize size{static_cast<unsigned short>(launch.SizeUnknown ? 0 : launch.Lines),
+                 static_cast<unsigned short>(launch.SizeUnknown ? 0 : launch.Columns), 0, 0};
     if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return;
     tcgetattr(slave_, &found_);
     vt_ = vterm_new(launch.Lines, launch.Columns);

@@ -34,6 +34,7 @@ struct Launch {
   bool Answers;                  // the terminal answers where its cursor stands
   std::string Wrapper;           // "valgrind" (its memory checker), "nohup" or none
   std::string Commands;          // the shell's; $found holds the terminal's settings before
+  bool SizeUnknown = false;      // the pseudo-terminal reports 0 x 0, as a serial line may
 };
 
 // One run; every wait has a time limit, and the end kills what is left.
