@@ -70,16 +70,15 @@ NAGYSZAM_TARGET inline void FillBelow(std::uint8_t* x, int to, __m256i value) no
 }
 // clang-format on
 
-// What a scan looks at in vector v of x and y: x alone, x | y (non-zero
-// where either is) or x ^ y (non-zero where they differ).
-enum class Scan { kOne, kEither, kDiffer };
+// What a scan looks at in vector v of x and y: x alone, or x | y (non-zero
+// where either is).
+enum class Scan { kOne, kEither };
 
 template <Scan kScan>
 NAGYSZAM_TARGET inline __m256i Scanned(const std::uint8_t* x, const std::uint8_t* y,
                                        int v) noexcept {
   if constexpr (kScan == Scan::kOne) return LoadV(x, v);
-  if constexpr (kScan == Scan::kEither) return _mm256_or_si256(LoadV(x, v), LoadV(y, v));
-  return _mm256_xor_si256(LoadV(x, v), LoadV(y, v));
+  return _mm256_or_si256(LoadV(x, v), LoadV(y, v));
 }
 
 // The number of vectors up to the highest non-zero scanned one: a binary

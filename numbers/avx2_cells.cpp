@@ -41,13 +41,18 @@ NAGYSZAM_TARGET inline int LengthOf(const std::uint8_t* x) noexcept {
   return LengthIn(x, UsedVectors<Scan::kOne>(x, x));
 }
 
-// a > b: the highest differing cell decides.
+// a > b: the highest differing cell decides, and so does the highest
+// differing word read as one integer (its high byte is its highest cell).
+// Every word's verdict at once, without a branch to mispredict.
 NAGYSZAM_TARGET inline bool GreaterThan(const std::uint8_t* a, const std::uint8_t* b) noexcept {
-  const int n = UsedVectors<Scan::kDiffer>(a, b);
-  if (n == 0) return false;
-  const std::uint32_t same = Bits(_mm256_cmpeq_epi8(LoadV(a, n - 1), LoadV(b, n - 1)));
-  const int i = 32 * n - 1 - std::countl_zero(~same);
-  return a[i] > b[i];
+  std::uint32_t same = 0;
+  for (int v = 0; v < kVectors; ++v) {
+    const __m256i equal = _mm256_cmpeq_epi64(LoadV(a, v), LoadV(b, v));
+    same |= static_cast<std::uint32_t>(_mm256_movemask_pd(_mm256_castsi256_pd(equal))) << 4 * v;
+  }
+  if (same == ~std::uint32_t{0}) return false;
+  const int w = 31 - std::countl_zero(~same);
+  return Load(a, w) > Load(b, w);
 }
 
 NAGYSZAM_TARGET inline int UsedVectorsOf(const std::uint8_t* a, const std::uint8_t* b) noexcept {
