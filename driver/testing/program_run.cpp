@@ -216,9 +216,25 @@ void Session::Pump(int ms) {
         asked_ = true;
         readAtQuestion_ = Io(Program(), "rchar: ");
       }
-      Show(std::string(bytes, static_cast<std::size_t>(n)));
+      ShowRead(bytes, static_cast<std::size_t>(n));
     }
   }
+}
+
+void Session::ShowRead(const char* bytes, std::size_t n) {
+  held_.append(bytes, n);
+  // The last byte that is not a continuation byte (10xxxxxx), among the
+  // last three: a lead byte there whose sequence is longer than what follows.
+  std::size_t keep = 0;
+  for (std::size_t back = 1; back <= 3 && back <= held_.size(); ++back) {
+    const auto c = static_cast<unsigned char>(held_[held_.size() - back]);
+    if ((c & 0xC0) == 0x80) continue;
+    const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    keep = length > back ? back : 0;
+    break;
+  }
+  Show(held_.substr(0, held_.size() - keep));
+  held_.erase(0, held_.size() - keep);
 }
 
 int Session::End() {
@@ -230,6 +246,8 @@ int Session::End() {
   if (keys_ != master_) EndInput();
   // Whatever is still on its way, up to the end of each stream.
   for (const long long end = Millis() + 5000; (out_ >= 0 || err_ >= 0) && Millis() < end;) Pump(5);
+  if (vt_ != nullptr) Show(held_);  // a character never finished: the emulator shows it so
+  held_.clear();
   return WIFEXITED(status_) ? WEXITSTATUS(status_) : -WTERMSIG(status_);
 }
 

@@ -69,7 +69,11 @@ class Session {
 
  private:
   void Pump(int ms);  // takes output for ms, then what is there
-  pid_t Program();    // the program, also when the shell runs it
+  // Shows the terminal's output as it is read, a character cut off at the
+  // end of a read held for the next: libvterm shows a character split
+  // between two writes as two U+FFFD, the second on the next line.
+  void ShowRead(const char* bytes, std::size_t n);
+  pid_t Program();  // the program, also when the shell runs it
   Launch launch_;
   pid_t pid_ = -1, program_ = -1;
   int status_ = 0;
@@ -77,6 +81,7 @@ class Session {
   int keys_ = -1, out_ = -1, err_ = -1, master_ = -1, slave_ = -1;
   long readAtQuestion_ = 0, sent_ = 0;  // input bytes read before the question, sent since
   termios found_{}, after_{};
+  std::string held_;  // the start of a character whose other bytes are not read yet
   VTerm* vt_ = nullptr;
   VTermScreen* screen_ = nullptr;
 };
