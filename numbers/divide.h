@@ -180,14 +180,14 @@ int SmallRemainder(std::int64_t y, std::int64_t w2, std::int64_t w1, int nb,
 template <class K>
 Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
                    NemNegEgesz& r) noexcept {
-  // Eight zero slots below each number, and four more above.
+  // Eight zero slots below each number, and four more above v (above w
+  // only for the carry of a near remainder, which reads limb na).
   alignas(32) std::uint64_t below_w[8 + kRoom], below_v[8 + kRoom], digit[kRoom];
   std::uint64_t *const w = below_w + 8, *const v = below_v + 8;
   std::memset(below_w, 0, 8 * sizeof *w);
   std::memset(below_v, 0, 8 * sizeof *v);
   K::ToLimbs(a.data(), na, w);
   K::ToLimbs(b.data(), nb, v);
-  std::memset(w + (na + 3) / 4 * 4, 0, 4 * sizeof *w);
   std::memset(v + (nb + 3) / 4 * 4, 0, 4 * sizeof *v);
   // a and b are read: q takes each quotient limb's cells as it comes, in
   // the time the step waits for the next estimate.
@@ -264,6 +264,7 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
     // when it is used) took only step 0's products.
     lengths.remainder = SmallRemainder<K>(y, w2, low2 - last_digit * v4, nb, r);
   } else {
+    if (near) std::memset(w + (na + 3) / 4 * 4, 0, 4 * sizeof *w);
     lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, kShift, r.data());
   }
   if (near) {
