@@ -133,6 +133,35 @@ inline double MulAdd(double a, double b, double c) noexcept {
   return a * b + c;
 }
 
+// A remainder of at most four limbs, below the divisor, from the top of
+// the running remainder that the division keeps exactly anyway: y (limbs
+// nb - 2 up, one integer), w2 (limb nb - 3) and w1 (limb nb - 4), the last
+// two uncarried, each having taken at most two products below 1.001 *
+// 10^16. Cheaper than carrying w: no trip through memory, one group of
+// cells. All 256 cells of r are written; returns the length.
+template <class K>
+int SmallRemainder(std::int64_t y, std::int64_t w2, std::int64_t w1, int nb,
+                   NemNegEgesz& r) noexcept {
+  // c = carry B + limb, the carry rounded down: c is above -2.01 * 10^16,
+  // so c + 2^29 B (5.4 * 10^16) is at or above zero.
+  constexpr std::uint64_t kOffset = std::uint64_t{1} << 29;
+  const auto split = [](std::int64_t c, std::uint64_t& limb) {
+    const std::uint64_t lifted = static_cast<std::uint64_t>(c) + kOffset * kBase;
+    limb = lifted % kBase;
+    return static_cast<std::int64_t>(lifted / kBase - kOffset);
+  };
+  std::uint64_t limbs[kRoom];  // limbs 0..nb-1 written, the rest never read
+  std::int64_t carry = 0;
+  if (nb == 4) carry = split(w1, limbs[0]);
+  if (nb >= 3) carry = split(w2 + carry, limbs[nb - 3]);
+  // The top two limbs: below B^2 once the carry is in, as the remainder
+  // is below B^nb.
+  const auto top = static_cast<std::uint64_t>(y + carry);
+  limbs[nb - 2] = top % kBase;
+  limbs[nb - 1] = top / kBase;
+  return K::FromLimbs(limbs, nb, r.data());
+}
+
 // Long division by a divisor of nb >= 2 limbs, each quotient limb
 // estimated in floating point from the top three limbs of the running
 // remainder and of the divisor, then taken a little low: an estimate a
@@ -151,14 +180,14 @@ inline double MulAdd(double a, double b, double c) noexcept {
 template <class K>
 Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
                    NemNegEgesz& r) noexcept {
-  // Eight zero slots below each number, and four more above.
+  // Eight zero slots below each number, and four more above v (above w
+  // only for the carry of a near remainder, which reads limb na).
   alignas(32) std::uint64_t below_w[8 + kRoom], below_v[8 + kRoom], digit[kRoom];
   std::uint64_t *const w = below_w + 8, *const v = below_v + 8;
   std::memset(below_w, 0, 8 * sizeof *w);
   std::memset(below_v, 0, 8 * sizeof *v);
   K::ToLimbs(a.data(), na, w);
   K::ToLimbs(b.data(), nb, v);
-  std::memset(w + (na + 3) / 4 * 4, 0, 4 * sizeof *w);
   std::memset(v + (nb + 3) / 4 * 4, 0, 4 * sizeof *v);
   // a and b are read: q takes each quotient limb's cells as it comes, in
   // the time the step waits for the next estimate.
@@ -230,7 +259,14 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   const bool near = last - std::floor(last) > 1 - 3 * kMargin;
   Lengths lengths{};
   bool corrected = false;
-  lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, kShift, r.data());
+  if (!near && nb <= 4) {
+    // Not near: the remainder is below the divisor. Limb nb - 4 (limb 0
+    // when it is used) took only step 0's products.
+    lengths.remainder = SmallRemainder<K>(y, w2, low2 - last_digit * v4, nb, r);
+  } else {
+    if (near) std::memset(w + (na + 3) / 4 * 4, 0, 4 * sizeof *w);
+    lengths.remainder = K::Carry(w, near ? std::min(na + 1, kCount) : nb, kShift, r.data());
+  }
   if (near) {
     NemNegEgesz divisor;
     K::FromLimbs(v, nb, divisor.data());

@@ -27,7 +27,10 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       // in the last step and in the step before it; the binary bounds; a
       // product whose carry into one limb reaches 2
       "35 e14 699999993", "5 e15 9x8", "35 e14 699999993 e8", "5 e15 9x8", "9x38", "9x19", "9x38",
-      "7", "1 e38", "7", "9x39", "9x19", "5 e7 9x16", "15 e7 9x8"};
+      "7", "1 e38", "7", "9x39", "9x19", "5 e7 9x16", "15 e7 9x8",
+      // remainders of two to four limbs, worked out from the exact top:
+      // below a divisor of 10^k, of 10^k - 1, and of its largest
+      "9x40", "1 e20", "1 e63", "9x32", "9x39", "1 e16", "9x48", "98 9x22", "7 e63", "8 9x31"};
   for (const bool portable : {false, true}) {
     std::optional<testing::PortableKernels> kernels;
     if (portable) kernels.emplace();
