@@ -38,6 +38,26 @@ NAGYSZAM_TARGET inline bool Any(__m256i v) noexcept {
   return _mm256_testz_si256(v, v) == 0;
 }
 
+// A vector of four equal 64-bit lanes, in memory.
+struct alignas(32) Lanes {
+  std::uint64_t lane[4];
+};
+
+// The limb kernels' constants (avx2_constants.cpp). They live in a file of
+// their own so that the kernels read them: a constant GCC can see it builds
+// from an immediate, three instructions at every use, where a read folds
+// into the instruction that takes it.
+struct LimbConstants {
+  Lanes by_ten_thousand, less_ten_thousand, by_hundred, less_hundred, by_ten, less_ten;
+  Lanes pair_weights, quad_weights, low_halves, ten_thousand;
+  Lanes base, largest, reciprocal_down, reciprocal_up;
+};
+extern const LimbConstants kLimb;
+
+NAGYSZAM_TARGET inline __m256i Read(const Lanes& x) noexcept {
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(x.lane));
+}
+
 // Vectors from..7 of x set to value, and vectors 0..to-1: straight-line
 // stores, where a loop would become a slow-starting memset.
 // clang-format off

@@ -26,40 +26,30 @@ NAGYSZAM_TARGET inline void StoreSlots(std::uint64_t* x, __m256i v) noexcept {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(x), v);
 }
 
-// v, which the compiler then cannot see through: a multiply by this
-// constant stays one vpmullw rather than a chain of shifts and adds.
-NAGYSZAM_TARGET inline __m256i Opaque(__m256i v) noexcept {
-  __asm__("" : "+x"(v));
-  return v;
-}
-
 // Four limbs (each below 10^8) as their 32 cells: halves of four digits,
 // then pairs, then digits, each split by a multiply with a rounded-up
 // reciprocal, exact below 10^8. Each split x = h * 10^k + l puts h in the
 // upper half of the lane as x + h * (2^bits - 10^k).
 NAGYSZAM_TARGET inline __m256i LimbsToCells(__m256i v) noexcept {
-  const __m256i by_ten_thousand = _mm256_set1_epi32(static_cast<int>(0xD1B71759u));  // 2^45/10^4
-  const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, by_ten_thousand), 45);
-  const __m256i quads =
-      _mm256_add_epi64(v, _mm256_mul_epu32(high4, _mm256_set1_epi32(-10000)));  // 2^32 - 10^4
-  const __m256i by_hundred = _mm256_set1_epi32(5243);                           // 2^19 / 100
-  const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, by_hundred), 3);
+  const __m256i high4 = _mm256_srli_epi64(_mm256_mul_epu32(v, Read(kLimb.by_ten_thousand)), 45);
+  const __m256i quads = _mm256_add_epi64(v, _mm256_mul_epu32(high4, Read(kLimb.less_ten_thousand)));
+  const __m256i high2 = _mm256_srli_epi16(_mm256_mulhi_epu16(quads, Read(kLimb.by_hundred)), 3);
   const __m256i pairs =
-      _mm256_add_epi32(quads, _mm256_mullo_epi32(high2, _mm256_set1_epi32(65536 - 100)));
-  const __m256i tens = _mm256_mulhi_epu16(pairs, _mm256_set1_epi16(6554));  // 2^16 / 10
-  return _mm256_add_epi16(pairs, _mm256_mullo_epi16(tens, Opaque(_mm256_set1_epi16(256 - 10))));
+      _mm256_add_epi32(quads, _mm256_mullo_epi32(high2, Read(kLimb.less_hundred)));
+  const __m256i tens = _mm256_mulhi_epu16(pairs, Read(kLimb.by_ten));
+  return _mm256_add_epi16(pairs, _mm256_mullo_epi16(tens, Read(kLimb.less_ten)));
 }
 
 // Four words of cells as four limbs, as WordToLimb does one: pairs,
 // quadruples, whole. Bytes above 9 can make more than 10^8 - 1: clamped.
 NAGYSZAM_TARGET inline __m256i CellsToLimbs(__m256i cells) noexcept {
-  const __m256i pairs = _mm256_maddubs_epi16(cells, _mm256_set1_epi16(10 << 8 | 1));
-  const __m256i quads = _mm256_madd_epi16(pairs, _mm256_set1_epi32(100 << 16 | 1));
+  const __m256i pairs = _mm256_maddubs_epi16(cells, Read(kLimb.pair_weights));
+  const __m256i quads = _mm256_madd_epi16(pairs, Read(kLimb.quad_weights));
   const __m256i whole =
-      _mm256_add_epi64(_mm256_and_si256(quads, _mm256_set1_epi64x(0xFFFFFFFF)),
-                       _mm256_mul_epu32(_mm256_srli_epi64(quads, 32), _mm256_set1_epi32(10000)));
+      _mm256_add_epi64(_mm256_and_si256(quads, Read(kLimb.low_halves)),
+                       _mm256_mul_epu32(_mm256_srli_epi64(quads, 32), Read(kLimb.ten_thousand)));
   // The high halves are zero.
-  return _mm256_min_epu32(whole, _mm256_set1_epi64x(kBase - 1));
+  return _mm256_min_epu32(whole, Read(kLimb.largest));
 }
 
 // Lane 0 from the previous group's lane 3 (kept in `last`, rotated), the
@@ -130,9 +120,9 @@ struct Carries {
 };
 
 NAGYSZAM_TARGET inline __m256i CarryGroup(__m256i c, Carries& carries) noexcept {
-  const __m256i base = _mm256_set1_epi64x(kBase);
-  const __m256i reciprocal_down = _mm256_set1_epi64x(2882303761);  // floor(2^58 / B)
-  const __m256i reciprocal_up = _mm256_set1_epi64x(2882303762);    // ceil(2^58 / B)
+  const __m256i base = Read(kLimb.base);
+  const __m256i reciprocal_down = Read(kLimb.reciprocal_down);
+  const __m256i reciprocal_up = Read(kLimb.reciprocal_up);
   const __m256i q =
       _mm256_srli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(c, 26), reciprocal_down), 32);
   const __m256i r = _mm256_sub_epi64(c, _mm256_mul_epu32(q, base));
@@ -144,7 +134,7 @@ NAGYSZAM_TARGET inline __m256i CarryGroup(__m256i c, Carries& carries) noexcept 
 
 // Lanes that hold B or more.
 NAGYSZAM_TARGET inline __m256i Wide(__m256i limbs) noexcept {
-  return _mm256_cmpgt_epi64(limbs, _mm256_set1_epi64x(kBase - 1));
+  return _mm256_cmpgt_epi64(limbs, Read(kLimb.largest));
 }
 
 // The last carries of limbs[0..groups) (each below 2B, after CarryGroup):
@@ -153,7 +143,7 @@ NAGYSZAM_TARGET inline __m256i Wide(__m256i limbs) noexcept {
 // (G) and those that generate or pass one (X) are bits, and (G + X) ^ G ^ X
 // marks the limbs that receive one. A carry out of the top is dropped.
 NAGYSZAM_TARGET inline void CarryLast(__m256i* limbs, int groups) noexcept {
-  const __m256i base = _mm256_set1_epi64x(kBase), largest = _mm256_set1_epi64x(kBase - 1);
+  const __m256i base = Read(kLimb.base), largest = Read(kLimb.largest);
   std::uint32_t generate = 0, reach = 0;
   for (int g = 0; g < groups; ++g) {
     const auto bits = [](__m256i lanes) NAGYSZAM_TARGET {
