@@ -210,8 +210,10 @@ NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
   if (Any(wide)) CarryLast(column, kGroups);
   // a's top limb is at 4kA - 4 or above and b's at 4kB - 4: the product's
   // top limb is in one of the last two groups.
+  // A zero product (of two short numbers: two groups) keeps top zero and
+  // groups 1, length 0.
   __m256i top = _mm256_setzero_si256();
-  int groups = 0;
+  int groups = 1;
   Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
     const __m256i cells = LimbsToCells(column[g]);
     StoreV(p, g, cells);
@@ -288,10 +290,35 @@ NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_
   return LengthIn(cells, UsedVectors<Scan::kOne>(cells, cells));  // zero limbs on top
 }
 
-template <>
-NAGYSZAM_TARGET_ALL int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b,
-                                       NemNegEgesz& p) noexcept {
+namespace {
+
+// Whether a and b both have at most 32 digits: vectors 1..7 all zero.
+// Vector 1 first, alone: a longer number nearly always has a digit there,
+// so that a long product pays only that look.
+NAGYSZAM_TARGET inline bool BothShort(const std::uint8_t* a, const std::uint8_t* b) noexcept {
+  if (Any(_mm256_or_si256(LoadV(a, 1), LoadV(b, 1)))) return false;
+  __m256i above = _mm256_or_si256(LoadV(a, 2), LoadV(b, 2));
+  for (int v = 3; v < kVectors; ++v) {
+    above = _mm256_or_si256(above, _mm256_or_si256(LoadV(a, v), LoadV(b, v)));
+  }
+  return !Any(above);
+}
+
+NAGYSZAM_TARGET_ALL __attribute__((noinline)) int LongProduct(const NemNegEgesz& a,
+                                                              const NemNegEgesz& b,
+                                                              NemNegEgesz& p) noexcept {
   return limbs::Multiply<Avx2>(a, b, p);
+}
+
+}  // namespace
+
+template <>
+NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b,
+                                   NemNegEgesz& p) noexcept {
+  // The common short case, one group each, goes straight to its product:
+  // neither number is measured, and nothing spills to the stack.
+  if (BothShort(a.data(), b.data())) return ProductOf<1, 1>(a.data(), b.data(), p.data());
+  return LongProduct(a, b, p);
 }
 
 template <>
