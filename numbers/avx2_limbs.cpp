@@ -65,7 +65,7 @@ NAGYSZAM_TARGET inline __m256i FromBelow(__m256i v, __m256i& last) noexcept {
 
 template <>
 NAGYSZAM_TARGET void Avx2::ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept {
-  for (int i = 0; i < n; i += 4) StoreSlots(out + i, CellsToLimbs(LoadV(cells, i / 4)));
+  for (int g = 0; 4 * g < n; ++g) StoreSlots(out + 4 * g, CellsToLimbs(LoadV(cells, g)));
 }
 
 template <>
