@@ -209,18 +209,19 @@ NAGYSZAM_TARGET int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
   });
   if (Any(wide)) CarryLast(column, kGroups);
   // a's top limb is at 4kA - 4 or above and b's at 4kB - 4: the product's
-  // top limb is in one of the last two groups.
-  // A zero product (of two short numbers: two groups) keeps top zero and
-  // groups 1, length 0.
-  __m256i top = _mm256_setzero_si256();
-  int groups = 1;
+  // top limb is in one of the last two groups, and the length comes from
+  // their zero cells, 64 at a time (0 for a zero product of two groups).
+  __m256i last[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
   Unrolled<kGroups>([&](auto g) NAGYSZAM_TARGET {
     const __m256i cells = LimbsToCells(column[g]);
     StoreV(p, g, cells);
-    if (g + 2 >= kGroups && Any(cells)) top = cells, groups = g + 1;
+    if constexpr (g + 2 >= kGroups) last[g + 2 - kGroups] = cells;
   });
   FillFrom(p, kGroups, _mm256_setzero_si256());
-  return LengthAt(top, groups);
+  const __m256i zero = _mm256_setzero_si256();
+  const std::uint64_t used =
+      ~Bits(_mm256_cmpeq_epi8(last[0], zero), _mm256_cmpeq_epi8(last[1], zero));
+  return 32 * kGroups - std::countl_zero(used);
 }
 
 // The product for a of ga >= gb groups and b of gb: counts kA, then kB, up
