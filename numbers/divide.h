@@ -150,16 +150,21 @@ int SmallRemainder(std::int64_t y, std::int64_t w2, std::int64_t w1, int nb,
     limb = lifted % kBase;
     return static_cast<std::int64_t>(lifted / kBase - kOffset);
   };
-  std::uint64_t limbs[kRoom];  // limbs 0..nb-1 written, the rest never read
+  std::uint64_t low = 0, middle = 0;  // limbs nb - 4 and nb - 3
   std::int64_t carry = 0;
-  if (nb == 4) carry = split(w1, limbs[0]);
-  if (nb >= 3) carry = split(w2 + carry, limbs[nb - 3]);
+  if (nb == 4) carry = split(w1, low);
+  if (nb >= 3) carry = split(w2 + carry, middle);
   // The top two limbs: below B^2 once the carry is in, as the remainder
   // is below B^nb.
   const auto top = static_cast<std::uint64_t>(y + carry);
-  limbs[nb - 2] = top % kBase;
-  limbs[nb - 1] = top / kBase;
-  return K::FromLimbs(limbs, nb, r.data());
+  const std::uint64_t high = top / kBase, next = top % kBase;
+  // Limbs 0..3 at fixed places, zero from nb on: they stay in registers
+  // and go to the cells as one group, with no trip through memory.
+  std::uint64_t l0 = next, l1 = high, l2 = 0, l3 = 0;  // nb == 2
+  if (nb == 3) l0 = middle, l1 = next, l2 = high;
+  if (nb == 4) l0 = low, l1 = middle, l2 = next, l3 = high;
+  const std::uint64_t limbs[4] = {l0, l1, l2, l3};
+  return K::FromLimbs(limbs, 4, r.data());
 }
 
 // Long division by a divisor of nb >= 2 limbs, each quotient limb
