@@ -133,6 +133,12 @@ inline double MulAdd(double a, double b, double c) noexcept {
   return a * b + c;
 }
 
+// A limb (below 10^8) as a double, through a signed integer: one
+// conversion, where an unsigned one first tests the top bit.
+inline double Real(std::uint64_t limb) noexcept {
+  return static_cast<double>(static_cast<std::int64_t>(limb));
+}
+
 // A remainder of at most four limbs, below the divisor, from the top of
 // the running remainder that the division keeps exactly anyway: y (limbs
 // nb - 2 up, one integer), w2 (limb nb - 3) and w1 (limb nb - 4), the last
@@ -199,8 +205,7 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   K::Clear(q.data());
   constexpr double kB = kBase;
   const double divisor_top =
-      MulAdd<K>(MulAdd<K>(static_cast<double>(v[nb - 1]), kB, static_cast<double>(v[nb - 2])), kB,
-                static_cast<double>(v[nb - 3]));
+      MulAdd<K>(MulAdd<K>(Real(v[nb - 1]), kB, Real(v[nb - 2])), kB, Real(v[nb - 3]));
   const double inverse = 1 / divisor_top;
   const double y_weight = kB * kB * inverse, w2_weight = kB * inverse;
   // Below the true quotient limb by more than any rounding here (under
@@ -212,7 +217,7 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   // step that makes the digit and last_digit * (v4, v5) in the step after.
   const double weight = MulAdd<K>(static_cast<double>(v3), w2_weight, v4 * inverse);
   const double last_weight =
-      MulAdd<K>(static_cast<double>(v4), w2_weight, static_cast<double>(v[nb - 5]) * inverse);
+      MulAdd<K>(static_cast<double>(v4), w2_weight, Real(v[nb - 5]) * inverse);
   const int nq = na - nb + 1;
   auto y = static_cast<std::int64_t>(w[na - 1]);
   auto w2 = static_cast<std::int64_t>(w[na - 2]);
