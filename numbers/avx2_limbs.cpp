@@ -317,7 +317,8 @@ template <>
 NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b,
                                    NemNegEgesz& p) noexcept {
   // The common short case, one group each, goes straight to its product:
-  // neither number is measured, and nothing spills to the stack.
+  // neither number is measured, and the long products' flattened function,
+  // with its large stack frame, is not entered.
   if (BothShort(a.data(), b.data())) return ProductOf<1, 1>(a.data(), b.data(), p.data());
   return LongProduct(a, b, p);
 }
