@@ -260,9 +260,13 @@ NAGYSZAM_TARGET void Avx2::SubtractProducts(std::uint64_t* w, int j, std::uint64
   }
 }
 
-template <>
-NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
-                                std::uint8_t* cells) noexcept {
+namespace {
+
+// Carry's work for the columns column(g), group by group: all are read
+// before any cell is written.
+template <class Columns>
+NAGYSZAM_TARGET inline int CarryColumns(Columns column, int n, std::uint64_t shift,
+                                        std::uint8_t* cells) noexcept {
   // Lanes from n on, all in the last group, are dropped: the columns there
   // as zero, the limbs they receive as the part past 10^(8n).
   const int groups = (n + 3) / 4;
@@ -273,7 +277,7 @@ NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_
   Carries carries{wide, wide};
   __m256i limbs[kVectors];
   for (int g = 0; g < groups; ++g) {
-    __m256i c = _mm256_add_epi64(LoadSlots(column + 4 * g), shifted);
+    __m256i c = _mm256_add_epi64(column(g), shifted);
     if (g == 0) c = _mm256_add_epi64(c, _mm256_setr_epi64x(static_cast<long long>(shift), 0, 0, 0));
     if (g == groups - 1) c = _mm256_and_si256(c, keep);
     limbs[g] = CarryGroup(c, carries);
@@ -289,6 +293,27 @@ NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_
   FillFrom(cells, groups, _mm256_setzero_si256());
   if (groups > 0 && Any(top)) return LengthAt(top, groups);
   return LengthIn(cells, UsedVectors<Scan::kOne>(cells, cells));  // zero limbs on top
+}
+
+}  // namespace
+
+template <>
+NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
+                                std::uint8_t* cells) noexcept {
+  return CarryColumns([column](int g) NAGYSZAM_TARGET { return LoadSlots(column + 4 * g); }, n,
+                      shift, cells);
+}
+
+template <>
+NAGYSZAM_TARGET int Avx2::SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v,
+                                           std::uint64_t digit, int n,
+                                           std::uint8_t* cells) noexcept {
+  // The products go straight into the carry, with no trip through memory.
+  const __m256i factor = _mm256_set1_epi64x(static_cast<long long>(digit));
+  const auto column = [u, v, factor](int g) NAGYSZAM_TARGET {
+    return _mm256_sub_epi64(LoadSlots(u + 4 * g), _mm256_mul_epu32(factor, LoadSlots(v + 4 * g)));
+  };
+  return CarryColumns(column, n, limbs::kShift, cells);
 }
 
 namespace {

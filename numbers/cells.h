@@ -136,6 +136,12 @@ struct Set {
   // the length.
   static int Carry(const std::uint64_t* column, int n, std::uint64_t shift,
                    std::uint8_t* cells) noexcept;
+  // cells = u - digit * v for the limbs u[0..n-1] and v[0..n-1] (n at most
+  // 32, each at most 10^8 - 1, zero up to n rounded up to 4) and digit
+  // below 2^32, when that is at or above zero and below B^n. All 256 cells
+  // written. Returns the length.
+  static int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit,
+                              int n, std::uint8_t* cells) noexcept;
   // Returns p's length.
   static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
   // q, r = a / b, a % b for a and b of lengths ca >= cb >= 1.

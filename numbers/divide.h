@@ -1,10 +1,10 @@
 // Division, written once for both kernel sets: K supplies the conversions
 // between cells and base 10^8 limbs and the carrying of column sums, and
-// the code here compiles for K's instruction set. Three ways, by the
+// the code here compiles for K's instruction set. Four ways, by the
 // operands' lengths: short numbers in binary, a one-limb divisor by short
-// division, the rest by long division. Each has read all it needs from a
-// and b before it writes q or r, and when q and r are one object it ends up
-// holding r. Internal to the library.
+// division, a one-limb quotient in one pass, the rest by long division.
+// Each has read all it needs from a and b before it writes q or r, and when
+// q and r are one object it ends up holding r. Internal to the library.
 #pragma once
 
 #include <cmath>
@@ -139,6 +139,33 @@ inline double Real(std::uint64_t limb) noexcept {
   return static_cast<double>(static_cast<std::int64_t>(limb));
 }
 
+constexpr double kB = kBase;
+// Below the true quotient limb by more than any rounding in an estimate
+// (under 10^-5), and by less than 1: taken low, or exactly, never high.
+constexpr double kMargin = 1.0 / 4096;
+
+// The divisor's top three limbs as one double.
+template <class K>
+inline double DivisorTop(std::uint64_t high, std::uint64_t middle, std::uint64_t low) noexcept {
+  return MulAdd<K>(MulAdd<K>(Real(high), kB, Real(middle)), kB, Real(low));
+}
+
+// The first quotient limb's estimate, from the dividend's top three limbs.
+template <class K>
+inline double FirstEstimate(std::int64_t y, std::int64_t w2, std::int64_t low2,
+                            double divisor_top) noexcept {
+  return MulAdd<K>(static_cast<double>(y), kB * kB,
+                   MulAdd<K>(static_cast<double>(w2), kB, static_cast<double>(low2))) /
+             divisor_top -
+         kMargin;
+}
+
+// Whether a limb estimated (at or above zero) as `last` may have been taken
+// low by one: only when the estimate lay just below a whole number.
+inline bool Near(double last) noexcept {
+  return last - std::floor(last) > 1 - 3 * kMargin;
+}
+
 // A remainder of at most four limbs, below the divisor, from the top of
 // the running remainder that the division keeps exactly anyway: y (limbs
 // nb - 2 up, one integer), w2 (limb nb - 3) and w1 (limb nb - 4), the last
@@ -203,14 +230,9 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   // a and b are read: q takes each quotient limb's cells as it comes, in
   // the time the step waits for the next estimate.
   K::Clear(q.data());
-  constexpr double kB = kBase;
-  const double divisor_top =
-      MulAdd<K>(MulAdd<K>(Real(v[nb - 1]), kB, Real(v[nb - 2])), kB, Real(v[nb - 3]));
+  const double divisor_top = DivisorTop<K>(v[nb - 1], v[nb - 2], v[nb - 3]);
   const double inverse = 1 / divisor_top;
   const double y_weight = kB * kB * inverse, w2_weight = kB * inverse;
-  // Below the true quotient limb by more than any rounding here (under
-  // 10^-5), and by less than 1: taken low, or exactly, never high.
-  constexpr double kMargin = 1.0 / 4096;
   const auto v2 = static_cast<std::int64_t>(v[nb - 1] * kBase + v[nb - 2]);
   const auto v3 = static_cast<std::int64_t>(v[nb - 3]), v4 = static_cast<std::int64_t>(v[nb - 4]);
   // In the estimate, the two limbs below Y lose digit * (v3, v4) in the
@@ -226,10 +248,7 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   auto low2 = static_cast<std::int64_t>(w[na - 3]), low3 = static_cast<std::int64_t>(w[na - 4]);
   // The first estimate by its own division, beside the one for the
   // inverse rather than after it.
-  double estimate = MulAdd<K>(static_cast<double>(y), kB * kB,
-                              MulAdd<K>(static_cast<double>(w2), kB, static_cast<double>(low2))) /
-                        divisor_top -
-                    kMargin;
+  double estimate = FirstEstimate<K>(y, w2, low2, divisor_top);
   double last = 0;  // the last estimate, at or above zero
   std::int64_t last_digit = 0;
   std::uint64_t largest = 0;
@@ -265,8 +284,7 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   // The last limb taken low by one leaves a remainder of the divisor or
   // more, possible only when its estimate lay just below a whole number:
   // that remainder (below 10^256) may need one more limb, and is corrected.
-  constexpr std::uint64_t kShift = std::uint64_t{1} << 31;
-  const bool near = last - std::floor(last) > 1 - 3 * kMargin;
+  const bool near = Near(last);
   Lengths lengths{};
   bool corrected = false;
   if (!near && nb <= 4) {
@@ -302,6 +320,35 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   return lengths;
 }
 
+// A dividend of as many limbs as the divisor, n >= 2: one quotient limb,
+// the long division's first estimate, exact when not near a whole number;
+// the remainder a - digit * b carried in the pass that takes the products.
+// Returns false (nothing written) when near.
+template <class K>
+bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& q, NemNegEgesz& r,
+                Lengths& lengths) noexcept {
+  // Four zero slots below each number, for the top limbs of a short one.
+  alignas(32) std::uint64_t below_u[4 + kCount], below_v[4 + kCount];
+  std::uint64_t *const u = below_u + 4, *const v = below_v + 4;
+  std::memset(below_u, 0, 4 * sizeof *u);
+  std::memset(below_v, 0, 4 * sizeof *v);
+  K::ToLimbs(a.data(), n, u);
+  K::ToLimbs(b.data(), n, v);
+  const double divisor_top = DivisorTop<K>(v[n - 1], v[n - 2], v[n - 3]);
+  const auto top = [u](int i) { return static_cast<std::int64_t>(u[i]); };
+  const double estimate =
+      std::max(FirstEstimate<K>(top(n - 1), top(n - 2), top(n - 3), divisor_top), 0.0);
+  if (Near(estimate)) return false;
+  const auto digit = static_cast<std::uint64_t>(estimate);
+  // a and b are read: when q and r are one object it holds r.
+  lengths.remainder = K::SubtractMultiple(u, v, digit, n, r.data());
+  if (&q != &r) {
+    const std::uint64_t quotient[1] = {digit};
+    lengths.quotient = K::FromLimbs(quotient, 1, q.data());
+  }
+  return true;
+}
+
 // q, r = a / b, a % b for lengths ca >= cb >= 1.
 template <class K>
 Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
@@ -314,6 +361,7 @@ Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNe
     K::ToLimbs(b.data(), 1, d);
     return DivideShort<K>(a, na, d[0], q, r);
   }
+  if (na == nb && DivideOnce<K>(a, b, nb, q, r, lengths)) return lengths;
   return DivideLong<K>(a, na, b, nb, q, r);
 }
 

@@ -17,6 +17,9 @@ namespace nagyszam::limbs {
 constexpr int kCount = kernels::kWords;  // limbs of a number
 constexpr int kRoom = 36;                // 33 limbs (a number times 10^7) rounded up to 4
 constexpr std::uint32_t kBase = 100'000'000;
+// Columns of signed limbs above -2^31 B, shifted up by kShift B and down by
+// kShift in the column above, come out at or above zero (Carry).
+constexpr std::uint64_t kShift = std::uint64_t{1} << 31;
 // A limb to each 64-bit slot, so that vector code multiplies them in place.
 using Limbs = std::array<std::uint64_t, kRoom>;
 

@@ -168,6 +168,14 @@ int Portable::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
 }
 
 template <>
+int Portable::SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit,
+                               int n, std::uint8_t* cells) noexcept {
+  limbs::Limbs column;
+  for (int k = 0; k < n; ++k) column[k] = u[k] - digit * v[k];
+  return Carry(column.data(), n, limbs::kShift, cells);
+}
+
+template <>
 int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
   return limbs::Multiply<Portable>(a, b, p);
 }
