@@ -119,8 +119,8 @@ struct Set {
   static int FromLimbs(const std::uint64_t* limbs, int n, std::uint8_t* cells) noexcept;
   // p = a * b for a of ga and b of gb used groups of four words (both at
   // least 1) whose product has at most 32 limbs: ga + gb <= 8, or the used
-  // words add up to at most 32. All 256 cells of p are written, and p may
-  // be a or b. Returns p's length.
+  // words add up to at most 32, or to 33 with a product below 10^256. All
+  // 256 cells of p are written, and p may be a or b. Returns p's length.
   static int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
                      std::uint8_t* p) noexcept;
   // w[j + i] -= digit * v[i] modulo 2^64 for i below nb, with digit below

@@ -30,7 +30,9 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       "7", "1 e38", "7", "9x39", "9x19", "5 e7 9x16", "15 e7 9x8",
       // remainders of two to four limbs, worked out from the exact top:
       // below a divisor of 10^k, of 10^k - 1, and of its largest
-      "9x40", "1 e20", "1 e63", "9x32", "9x39", "1 e16", "9x48", "98 9x22", "7 e63", "8 9x31"};
+      "9x40", "1 e20", "1 e63", "9x32", "9x39", "1 e16", "9x48", "98 9x22", "7 e63", "8 9x31",
+      // 33 used words whose product still fits, just: and one that does not
+      "9x255", "9", "9x129", "9x127", "9x255", "99"};
   for (const bool portable : {false, true}) {
     std::optional<testing::PortableKernels> kernels;
     if (portable) kernels.emplace();

@@ -28,6 +28,15 @@ int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcep
   // With more than 32 columns the top limbs alone make at least 10^256. A
   // product that fits is what the pass rules build too: none of them fires.
   if (na + nb == kCount + 1) {
+    // 32 columns, below (ta + 1)(tb + 1) B^31 for the top limbs ta and tb
+    // (as the kernels read them): when that is at most B^32, the product
+    // has no limb 32 and the kernels' own product holds it.
+    const auto top = [](const NemNegEgesz& x, int n) {
+      return std::min<std::uint64_t>(WordToLimb(kernels::Load(x.data(), n - 1)), kBase - 1);
+    };
+    if ((top(a, na) + 1) * (top(b, nb) + 1) <= kBase) {
+      return K::Product(a.data(), ga, b.data(), gb, p.data());
+    }
     if (const int length = WideProduct(a, na, b, nb, p); length >= 0) return length;
   }
   MultiplyByPasses(a, b, p);
