@@ -1,10 +1,11 @@
 // Division, written once for both kernel sets: K supplies the conversions
 // between cells and base 10^8 limbs and the carrying of column sums, and
-// the code here compiles for K's instruction set. Four ways, by the
+// the code here compiles for K's instruction set. Five ways, by the
 // operands' lengths: short numbers in binary, a one-limb divisor by short
-// division, a one-limb quotient in one pass, the rest by long division.
-// Each has read all it needs from a and b before it writes q or r, and when
-// q and r are one object it ends up holding r. Internal to the library.
+// division, a divisor of up to 18 digits in binary chunks, a one-limb
+// quotient in one pass, the rest by long division. Each has read all it
+// needs from a and b before it writes q or r, and when q and r are one
+// object it ends up holding r. Internal to the library.
 #pragma once
 
 #include <cmath>
@@ -164,6 +165,67 @@ inline double FirstEstimate(std::int64_t y, std::int64_t w2, std::int64_t low2,
 // low by one: only when the estimate lay just below a whole number.
 inline bool Near(double last) noexcept {
   return last - std::floor(last) > 1 - 3 * kMargin;
+}
+
+// Division by a d of 9 to 18 digits, from 10^8 up to below 2^60: quotient
+// limb i is (rest * B + limb i) / d with the rest from the limbs above it,
+// one dependent step a limb. The dividend goes in chunks of four limbs, and
+// the rests above the chunks come first, by a chain of one step a chunk:
+// rest * (10^32 mod d) + (the chunk mod d), the chunk's own part taken
+// beside the chain. Then every chunk's four steps run from its rest,
+// beside the other chunks'. Returns false (nothing written) when the
+// divisor's bytes, outside 0..9, make it 2^60 or more.
+template <class K>
+bool DivideMedium(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
+                  NemNegEgesz& r, Lengths& lengths) noexcept {
+  alignas(32) std::uint64_t u[kRoom], lb[4], quotient[kRoom];
+  K::ToLimbs(b.data(), 3, lb);
+  const std::uint64_t d = lb[0] + lb[1] * kBase + lb[2] * kPiece;
+  if (d >> 60 != 0) return false;
+  const int chunks = (na + 3) / 4;
+  K::ToLimbs(a.data(), na, u);
+  // x mod d for x below d 2^64, the quotient fitting 64 bits.
+  const auto mod = [d](Wide x) {
+    std::uint64_t rest = 0;
+    DivideWide(x, d, rest);
+    return rest;
+  };
+  const std::uint64_t piece = kPiece % d, e = mod(Wide{piece} * piece);  // 10^16, 10^32 mod d
+  std::uint64_t rest[kRoom / 4];  // of the limbs above chunk k
+  std::uint64_t above = 0;
+  for (int k = chunks - 1; k >= 0; --k) {
+    rest[k] = above;
+    // The chunk, its upper half weighed by 10^16 mod d: below d 10^16.
+    const std::uint64_t high = u[4 * k + 2] + u[4 * k + 3] * kBase;
+    const std::uint64_t own = mod(Wide{high} * piece + u[4 * k] + u[4 * k + 1] * kBase);
+    above = mod(Wide{above} * e + own);
+  }
+  // Each quotient limb from a double estimate taken low: below the true
+  // quotient by more than its rounding (under 10^-7, the quotient being
+  // below 10^8) and by less than 1, so that it is the limb or one less.
+  // The rest * B + limb - estimate * d, in [0, 2d) and so exact modulo
+  // 2^64, tells which.
+  constexpr double kLow = 1.0 / (1 << 20);
+  const double inverse = 1 / static_cast<double>(d), weight = kB * inverse;
+  for (int i = 3; i >= 0; --i) {
+    for (int k = 0; k < chunks; ++k) {
+      const std::uint64_t limb = u[4 * k + i];
+      const double estimate =
+          MulAdd<K>(Real(rest[k]), weight, MulAdd<K>(Real(limb), inverse, -kLow));
+      const auto digit = static_cast<std::uint64_t>(static_cast<std::int64_t>(estimate));
+      std::uint64_t left = rest[k] * kBase + limb - digit * d;
+      const bool over = left >= d;
+      quotient[4 * k + i] = digit + over;
+      rest[k] = over ? left - d : left;
+    }
+  }
+  // Below B^(na - nb + 1): whole groups up to there, so that FromLimbs
+  // finds the length in its top group rather than by a scan.
+  lengths.quotient = K::FromLimbs(quotient, (na - nb + 4) / 4 * 4, q.data());
+  alignas(32) std::uint64_t limbs[8];
+  BinaryToLimbs(above, limbs);
+  lengths.remainder = K::FromLimbs(limbs, 3, r.data());
+  return true;
 }
 
 // A remainder of at most four limbs, below the divisor, from the top of
@@ -361,6 +423,8 @@ Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNe
     K::ToLimbs(b.data(), 1, d);
     return DivideShort<K>(a, na, d[0], q, r);
   }
+  // Below nine limbs the long division's few steps cost less.
+  if (cb <= 18 && na > 8 && DivideMedium<K>(a, na, b, nb, q, r, lengths)) return lengths;
   if (na == nb && DivideOnce<K>(a, b, nb, q, r, lengths)) return lengths;
   return DivideLong<K>(a, na, b, nb, q, r);
 }

@@ -32,7 +32,10 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       // below a divisor of 10^k, of 10^k - 1, and of its largest
       "9x40", "1 e20", "1 e63", "9x32", "9x39", "1 e16", "9x48", "98 9x22", "7 e63", "8 9x31",
       // 33 used words whose product still fits, just: and one that does not
-      "9x255", "9", "9x129", "9x127", "9x255", "99"};
+      "9x255", "9", "9x129", "9x127", "9x255", "99",
+      // divisors of 9 to 18 digits: the smallest and largest, and a step
+      // whose quotient limb is exact, so that its estimate is one short
+      "9x256", "1 e8", "9x256", "9x18", "123456789 e200", "123456789"};
   for (const bool portable : {false, true}) {
     std::optional<testing::PortableKernels> kernels;
     if (portable) kernels.emplace();
