@@ -382,18 +382,14 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
   return lengths;
 }
 
-// A dividend of as many limbs as the divisor, n >= 2: one quotient limb,
+// A dividend of as many limbs as the divisor, n >= 3: one quotient limb,
 // the long division's first estimate, exact when not near a whole number;
 // the remainder a - digit * b carried in the pass that takes the products.
 // Returns false (nothing written) when near.
 template <class K>
 bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& q, NemNegEgesz& r,
                 Lengths& lengths) noexcept {
-  // Four zero slots below each number, for the top limbs of a short one.
-  alignas(32) std::uint64_t below_u[4 + kCount], below_v[4 + kCount];
-  std::uint64_t *const u = below_u + 4, *const v = below_v + 4;
-  std::memset(below_u, 0, 4 * sizeof *u);
-  std::memset(below_v, 0, 4 * sizeof *v);
+  alignas(32) std::uint64_t u[kCount], v[kCount];
   K::ToLimbs(a.data(), n, u);
   K::ToLimbs(b.data(), n, v);
   const double divisor_top = DivisorTop<K>(v[n - 1], v[n - 2], v[n - 3]);
@@ -425,7 +421,7 @@ Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNe
   }
   // Below nine limbs the long division's few steps cost less.
   if (cb <= 18 && na > 8 && DivideMedium<K>(a, na, b, nb, q, r, lengths)) return lengths;
-  if (na == nb && DivideOnce<K>(a, b, nb, q, r, lengths)) return lengths;
+  if (na == nb && nb >= 3 && DivideOnce<K>(a, b, nb, q, r, lengths)) return lengths;
   return DivideLong<K>(a, na, b, nb, q, r);
 }
 
