@@ -32,6 +32,12 @@ constexpr std::uint32_t WordToLimb(std::uint64_t w) noexcept {
   return static_cast<std::uint32_t>((w & 0xFFFFFFFF) + (w >> 32) * 10000);
 }
 
+// Word i of cells as a limb, as the kernels read it: bytes above 9 can make
+// more than 10^8 - 1, clamped.
+inline std::uint64_t LimbAt(const std::uint8_t* cells, int i) noexcept {
+  return std::min(WordToLimb(kernels::Load(cells, i)), kBase - 1);
+}
+
 // The digits of every number below 10^4, units in the low byte.
 inline constexpr std::array<std::uint32_t, 10000> kQuads = [] {
   std::array<std::uint32_t, 10000> quads{};

@@ -31,10 +31,7 @@ int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcep
     // 32 columns, below (ta + 1)(tb + 1) B^31 for the top limbs ta and tb
     // (as the kernels read them): when that is at most B^32, the product
     // has no limb 32 and the kernels' own product holds it.
-    const auto top = [](const NemNegEgesz& x, int n) {
-      return std::min<std::uint64_t>(WordToLimb(kernels::Load(x.data(), n - 1)), kBase - 1);
-    };
-    if ((top(a, na) + 1) * (top(b, nb) + 1) <= kBase) {
+    if ((LimbAt(a.data(), na - 1) + 1) * (LimbAt(b.data(), nb - 1) + 1) <= kBase) {
       return K::Product(a.data(), ga, b.data(), gb, p.data());
     }
     if (const int length = WideProduct(a, na, b, nb, p); length >= 0) return length;

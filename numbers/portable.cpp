@@ -116,7 +116,7 @@ Outcome Portable::StepDown(const std::uint8_t* x, std::uint8_t* y, bool) noexcep
 template <>
 void Portable::ToLimbs(const std::uint8_t* cells, int n, std::uint64_t* out) noexcept {
   for (int i = 0; i < (n + 3) / 4 * 4; ++i) {
-    out[i] = std::min(limbs::WordToLimb(Load(cells, i)), limbs::kBase - 1);
+    out[i] = limbs::LimbAt(cells, i);
   }
 }
 
