@@ -393,7 +393,7 @@ bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& 
   K::ToLimbs(a.data(), n, u);
   K::ToLimbs(b.data(), n, v);
   const double divisor_top = DivisorTop<K>(v[n - 1], v[n - 2], v[n - 3]);
-  const auto top = [u](int i) { return static_cast<std::int64_t>(u[i]); };
+  const auto top = [&u](int i) { return static_cast<std::int64_t>(u[i]); };
   const double estimate =
       std::max(FirstEstimate<K>(top(n - 1), top(n - 2), top(n - 3), divisor_top), 0.0);
   if (Near(estimate)) return false;
