@@ -10,19 +10,28 @@ namespace nagyszam::kernels {
 
 namespace {
 
-// Words up to the highest one where x or y is non-zero.
-int UsedWords(const std::uint8_t* x, const std::uint8_t* y) noexcept {
-  int w = kWords;
-  while (w > 0 && (Load(x, w - 1) | Load(y, w - 1)) == 0) --w;
+// Words up to the highest one below `from` where word(w) is non-zero. Four
+// words a look first: a short number is zero in most of them.
+template <class Word>
+int Used(Word word, int from) noexcept {
+  int w = from;
+  while (w >= 4 && (word(w - 1) | word(w - 2) | word(w - 3) | word(w - 4)) == 0) w -= 4;
+  while (w > 0 && word(w - 1) == 0) --w;
   return w;
+}
+
+int UsedWords(const std::uint8_t* x, const std::uint8_t* y) noexcept {
+  return Used([x, y](int w) { return Load(x, w) | Load(y, w); }, kWords);
+}
+
+int UsedWords(const std::uint8_t* x, int from = kWords) noexcept {
+  return Used([x](int w) { return Load(x, w); }, from);
 }
 
 // The length of cells whose words from `from` up are zero.
 int LengthBelow(const std::uint8_t* x, int from) noexcept {
-  for (int w = from - 1; w >= 0; --w) {
-    if (const std::uint64_t v = Load(x, w); v != 0) return WordLength(v, w);
-  }
-  return 0;
+  const int w = UsedWords(x, from);
+  return w == 0 ? 0 : WordLength(Load(x, w - 1), w - 1);
 }
 
 }  // namespace
@@ -34,7 +43,7 @@ int Portable::Length(const std::uint8_t* x) noexcept {
 
 template <>
 int Portable::Groups(const std::uint8_t* x) noexcept {
-  return (UsedWords(x, x) + 3) / 4;
+  return (UsedWords(x) + 3) / 4;
 }
 
 template <>
@@ -85,7 +94,7 @@ Outcome Portable::Subtract(const std::uint8_t* a, const std::uint8_t* b, std::ui
 
 template <>
 Outcome Portable::StepUp(const std::uint8_t* x, std::uint8_t* y, bool) noexcept {
-  const int n = std::min(UsedWords(x, x) + 1, kWords);
+  const int n = std::min(UsedWords(x) + 1, kWords);
   std::uint64_t carry = 1;
   int w = 0;
   for (; w < n && carry != 0; ++w) {
@@ -99,7 +108,7 @@ Outcome Portable::StepUp(const std::uint8_t* x, std::uint8_t* y, bool) noexcept 
 
 template <>
 Outcome Portable::StepDown(const std::uint8_t* x, std::uint8_t* y, bool) noexcept {
-  const int n = UsedWords(x, x);
+  const int n = UsedWords(x);
   if (n == 0) return {0, true};
   std::uint64_t borrow = 1;
   int w = 0;
@@ -136,7 +145,7 @@ template <>
 int Portable::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
                       std::uint8_t* p) noexcept {
   // A column adds at most 16 products below 10^16.
-  const int na = std::min(UsedWords(a, a), 4 * ga), nb = std::min(UsedWords(b, b), 4 * gb);
+  const int na = UsedWords(a, 4 * ga), nb = UsedWords(b, 4 * gb);
   limbs::Limbs la, lb, product;
   ToLimbs(a, na, la.data());
   ToLimbs(b, nb, lb.data());
