@@ -150,16 +150,13 @@ int Portable::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int 
   ToLimbs(a, na, la.data());
   ToLimbs(b, nb, lb.data());
   // Two rows of products at a time: each column is read and written once
-  // for both.
+  // for both. For an odd na the last pair's second row is limb na, which
+  // ToLimbs wrote as zero (limbs up to na rounded up to 4).
   std::uint64_t column[limbs::kRoom] = {};
-  int i = 0;
-  for (; i + 1 < na; i += 2) {
+  for (int i = 0; i < na; i += 2) {
     column[i] += la[i] * lb[0];
     for (int j = 1; j < nb; ++j) column[i + j] += la[i] * lb[j] + la[i + 1] * lb[j - 1];
     column[i + nb] += la[i + 1] * lb[nb - 1];
-  }
-  if (i < na) {
-    for (int j = 0; j < nb; ++j) column[i + j] += la[i] * lb[j];
   }
   return FromLimbs(product.data(), limbs::Normalise(column, na + nb - 1, product.data()), p);
 }
