@@ -142,8 +142,10 @@ struct Set {
   // written. Returns the length.
   static int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit,
                               int n, std::uint8_t* cells) noexcept;
-  // Returns p's length.
-  static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
+  // p = a * b, setting Hiba on overflow. Returns p's length when asked to
+  // measure; otherwise p's length or 0.
+  static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
+                      bool measure) noexcept;
   // q, r = a / b, a % b for a and b of lengths ca >= cb >= 1.
   static Lengths DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
                         NemNegEgesz& r) noexcept;

@@ -190,7 +190,8 @@ int Portable::SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, s
 }
 
 template <>
-int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
+int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
+                       bool /*measure*/) noexcept {
   return limbs::Multiply<Portable>(a, b, p);
 }
 

@@ -107,7 +107,7 @@ void EgeszSubtract(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
 void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
   const bool negative = Negative(a) != Negative(b);
   const int length =
-      Run([&](auto k) { return k.Multiply(a.Magnitude, b.Magnitude, out.Magnitude); });
+      Run([&](auto k) { return k.Multiply(a.Magnitude, b.Magnitude, out.Magnitude, true); });
   Finish(out, length, negative);
 }
 
