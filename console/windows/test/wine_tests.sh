@@ -3,6 +3,7 @@
 #   wine_tests.sh prefix     <work>                         wine's prefix made ready
 #   wine_tests.sh transcript <work> <exe> <native> <objdump> the dialogue through pipes, as on POSIX
 #   wine_tests.sh layer      <work> <probe>                 the layer's own checks in a wine console
+#   wine_tests.sh numbers    <work> <check>                 the AVX2 kernels against the portable ones
 #   wine_tests.sh stop       <work>                         wine's server ended
 set -uo pipefail
 command="$1" work="$2"
@@ -58,6 +59,15 @@ case "$command" in
       grep -qaE $'^Runtime error '"${case#*:}"$' at \\$[0-9A-F]{8}\r$' "$work/${case%:*}.err" ||
         fail "$case: no report: $(cat -v "$work/${case%:*}.err")"
     done
+    ;;
+  numbers)
+    # The build's AVX2 kernels are in use wherever the CPU has AVX2; without
+    # it there is nothing to compare (77: skipped).
+    grep -qw avx2 /proc/cpuinfo || { echo "skipped: this CPU has no AVX2"; exit 77; }
+    timeout 120 wine "$1" >"$work/numbers.log" 2>&1
+    code=$?
+    cat "$work/numbers.log"
+    ((code == 0)) && grep -q "^PASS: " "$work/numbers.log" || fail "the kernel sets, exit code $code"
     ;;
   stop) timeout 30 wineserver -k 2>/dev/null; exit 0 ;;
   *) fail "unknown command $command" ;;
