@@ -44,7 +44,8 @@ TEST(Charset, EveryByteAsTheLibraryConvertsIt) {
 
 // The PC shows symbols for the control bytes; a charset that lacks one, or
 // keeps it among its controls (code page 437), shows '?': no control byte
-// may reach the terminal.
+// may reach the terminal. So does a character longer than the four bytes a
+// glyph holds (UTF-7 writes 'á' as "+AOE-").
 TEST(Charset, ControlBytesShowAsSymbols) {
   const struct {
     const char* Codeset;
@@ -54,7 +55,8 @@ TEST(Charset, ControlBytesShowAsSymbols) {
       {"UTF-8", 0, " "},       {"UTF-8", 1, "\u263A"},   {"UTF-8", 9, "\u25CB"},
       {"UTF-8", 27, "\u2190"}, {"UTF-8", 31, "\u25BC"},  {"UTF-8", 127, "\u2302"},
       {"ISO-8859-2", 1, "?"},  {"ISO-8859-2", 127, "?"}, {"CP437", 1, "?"},
-      {"CP437", 176, "\xB0"},  {"CP437", 139, "?"},
+      {"CP437", 176, "\xB0"},  {"CP437", 139, "?"},      {"UTF-7", 160, "?"},
+      {"UTF-7", 'A', "A"},
   };
   for (const auto& c : cases) {
     Charset chars{};
