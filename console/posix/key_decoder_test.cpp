@@ -106,6 +106,7 @@ TEST(KeyDecoder, BytesToKeys) {
        "A\x1bOz\x1b[[Zx",
        {"45/120"}},
       {"\x1b[" + longNumber + "A\x1b[1;" + longNumber + "~\x1bO" + longNumber + "Px", {"45/120"}},
+      {"\x1b[1;5;99999A\x1bO1;2;99999Px\x1b[1;2;3;4;5;6;7;8;9A", {"45/120"}},
       {"\x1b[12\r\x1b[" + longNumber + "\rx", {"28/13", "28/13", "45/120"}},
       // The longest sequence taken whole is 32 bytes.
       {"\x1b[" + std::string(28, '0') + "1~", {"71/0 E"}},
