@@ -79,6 +79,14 @@ TEST(KeyDecoder, BytesToKeys) {
       {"\x1b[3$\x1b[3^\x1b[3@\x1b[3;6~", {"83/0 S E", "83/0 C E", "83/0 S C E", "83/0 S C E"}},
       {"\x1b[1;2P\x1b[25~\x1b[34~\x1b[24^", {"59/0 S", "61/0 S", "68/0 S", "88/0 C"}},
       {"\x1b[1;2Q\x1b[1;5R\x1b[1;3S", {"60/0 S", "61/0 C", "62/0 A"}},
+      {"\x1b[F\x1b[b\x1b[c\x1b[d\x1bOb\x1bOc\x1bOd",
+       {"79/0 E", "80/0 S E", "77/0 S E", "75/0 S E", "80/0 C E", "77/0 C E", "75/0 C E"}},
+      {"\x1bOB\x1bOD\x1bOH\x1bOQ\x1bOR\x1b[[A\x1b[[B\x1b[[D",
+       {"80/0 E", "75/0 E", "71/0 E", "60/0", "61/0", "59/0", "60/0", "62/0"}},
+      // The keypad in application mode: what it types with Num Lock on.
+      {"\x1bOk\x1bOl\x1bOm\x1bOn\x1bOq\x1bOr\x1bOs\x1bOt\x1bOv\x1bOx\x1bOy",
+       {"78/43", "83/44", "74/45", "83/46", "79/49", "80/50", "81/51", "75/52", "77/54", "72/56",
+        "73/57"}},
       {"\x1b[Z\x1bOM\x1bOo\x1bOw\x1bOj", {"15/9 S", "28/13 E", "53/47 E", "71/55", "55/42"}},
       {"\r\x7f\b\t\x1b", {"28/13", "14/8", "14/8", "15/9", "1/27"}},
       {"\x1b\x1b\x1b"
