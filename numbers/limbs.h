@@ -15,7 +15,8 @@
 namespace nagyszam::limbs {
 
 constexpr int kCount = kernels::kWords;  // limbs of a number
-constexpr int kRoom = 36;                // 33 limbs (a number times 10^7) rounded up to 4
+// 33 limbs (a number times 10^7) rounded up to whole groups of four.
+constexpr int kRoom = (kCount + 1 + 3) / 4 * 4;
 constexpr std::uint32_t kBase = 100'000'000;
 // Columns of signed limbs above -2^31 B, shifted up by kShift B and down by
 // kShift in the column above, come out at or above zero (Carry).
