@@ -16,15 +16,10 @@
 
 #include "console/console.h"
 #include "console/console_backend.h"
+#include "console/short_text.h"
 
 namespace nagyszam {
 namespace {
-
-ShortText Text(const std::string& s) {
-  ShortText text{static_cast<std::uint8_t>(s.size()), {}};
-  for (std::size_t i = 0; i < s.size(); ++i) text.Bytes[i] = static_cast<std::uint8_t>(s[i]);
-  return text;
-}
 
 struct Step {
   std::function<void()> output;
@@ -43,8 +38,8 @@ const Case kCases[] = {
      3,
      10,
      3,
-     {{[] { WriteText(Text("abc")); }, "\x1b[1;1Habc"},  // the first output places it
-      {[] { WriteText(Text("de")); }, "de"},
+     {{[] { WriteText(Cp852Text(u8"abc")); }, "\x1b[1;1Habc"},  // the first output places it
+      {[] { WriteText(Cp852Text(u8"de")); }, "de"},
       {[] { WriteChar('f'); }, "f"},
       {[] { PlaceCursor(7, 2); }, "\x1b[2;7H"},
       {[] { PlaceCursor(7, 2); }, ""},
@@ -56,7 +51,7 @@ const Case kCases[] = {
      10,
      3,
      {{[] { PlaceCursor(9, 1); }, "\x1b[1;9H"},
-      {[] { WriteText(Text("yz")); }, "yz\x1b[2;1H"},
+      {[] { WriteText(Cp852Text(u8"yz")); }, "yz\x1b[2;1H"},
       {[] { WriteChar('w'); }, "w"}}},
     {"the window's last column inside a wider terminal",
      5,
@@ -64,7 +59,7 @@ const Case kCases[] = {
      8,
      3,
      {{[] { PlaceCursor(4, 1); }, "\x1b[1;4H"},
-      {[] { WriteText(Text("pq")); }, "pq\x1b[2;1H"},
+      {[] { WriteText(Cp852Text(u8"pq")); }, "pq\x1b[2;1H"},
       {[] { WriteChar('r'); }, "r"}}},
     {"a clear of the whole terminal homes the cursor",
      6,
