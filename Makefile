@@ -23,7 +23,7 @@ build:
 	@cmake --build $(BUILD) --target nagyszam >&2
 
 run: build
-	@./$(BUILD)/nagyszam
+	@$(BUILD)/nagyszam
 
 # Installs the packages the tests need first (or says how), then builds and
 # runs every test. A test that hangs is stopped after five minutes.
@@ -39,7 +39,7 @@ bench:
 	@scripts/test-packages.sh
 	$(call configure,-DNAGYSZAM_TESTS=ON,$(BUILD))
 	@cmake --build $(BUILD) --target numbers_bench >&2
-	./$(BUILD)/numbers/numbers_bench
+	$(BUILD)/numbers/numbers_bench
 
 # `make fuzz`: each fuzz target for FUZZ_SECONDS, from its seed corpus (never
 # written) and what earlier runs found. The targets and their corpora are
@@ -53,7 +53,7 @@ fuzz:
 	@set -e; while read -r name corpus; do \
 	  work=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$work $(FUZZ_BUILD)/crashes; \
 	  echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
-	  ./$(FUZZ_BUILD)/$${name}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	  $(FUZZ_BUILD)/$${name}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 	    -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/crashes/$$name- \
 	    $$work $$corpus 2>$(FUZZ_BUILD)/$$name.log || { tail -40 $(FUZZ_BUILD)/$$name.log; exit 1; }; \
 	  grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ_BUILD)/$$name.log; \
