@@ -96,7 +96,7 @@ TEST(Allocation, NoOperationUsesTheHeap) {
   std::free(raw);
   ASSERT_GE(allocations.load() - probe, 2);
   EXPECT_EQ(AllocationsDuring(in, signed_in), 0);
-  testing::PortableKernels portable;
+  const testing::UseKernels portable(testing::KernelSet::kPortable);
   EXPECT_EQ(AllocationsDuring(in, signed_in), 0);
 }
 

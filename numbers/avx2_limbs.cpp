@@ -245,6 +245,8 @@ NAGYSZAM_TARGET int ProductWith(const std::uint8_t* a, int ga, const std::uint8_
 template <>
 NAGYSZAM_TARGET int Avx2::Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
                                   std::uint8_t* p) noexcept {
+  // Twice the limbs to an instruction, where the processor has them.
+  if (use_avx512) return avx512::Product(a, ga, b, gb, p);
   // The product commutes: a is the longer, b gives the windows.
   if (ga < gb) std::swap(a, b), std::swap(ga, gb);
   return ProductWith<1>(a, ga, b, gb, p);

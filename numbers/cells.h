@@ -1,6 +1,8 @@
 // The kernels every operation is built from, in two sets with one interface:
 // Portable (plain C++, eight cells to a 64-bit word) and Avx2 (32 cells to a
-// vector, x86-64 only), picked at run time. Internal to the library.
+// vector, x86-64 only), picked at run time; on processors with AVX-512 the
+// Avx2 set forms its longer products 64 cells to a vector. Internal to the
+// library.
 #pragma once
 
 #include <bit>
@@ -161,9 +163,13 @@ static_assert(!std::is_same_v<Avx2, Portable>, "the AVX2 build has its own kerne
 // Set at start-up when the CPU and the system support AVX2; the tests clear
 // it to run the portable set.
 extern bool use_avx2;
+// Set at start-up when the CPU and the system also support AVX-512 (F and
+// BW): the AVX2 set then forms its longer products on 512-bit vectors.
+extern bool use_avx512;
 #else
 using Avx2 = Portable;
 constexpr bool use_avx2 = false;
+constexpr bool use_avx512 = false;
 #endif
 
 // f(Avx2{}) or f(Portable{}), whichever set runs.

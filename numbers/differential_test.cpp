@@ -84,13 +84,13 @@ std::uint64_t Seed() {
   return seed;
 }
 
-class Kernels : public ::testing::TestWithParam<bool> {
+class Kernels : public ::testing::TestWithParam<testing::KernelSet> {
  protected:
   void SetUp() override {
-    if (GetParam() && !kernels::use_avx2) GTEST_SKIP() << "this CPU has no AVX2";
-    if (!GetParam()) portable_.emplace();
+    if (!testing::Available(GetParam())) GTEST_SKIP() << "this CPU cannot run them";
+    kernels_.emplace(GetParam());
   }
-  std::optional<testing::PortableKernels> portable_;
+  std::optional<testing::UseKernels> kernels_;
 };
 
 TEST_P(Kernels, EveryOperationMatchesGmp) {
@@ -120,8 +120,10 @@ TEST_P(Kernels, AnyBytesInAnyCellReturn) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Numbers, Kernels, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Avx2" : "Portable"; });
+INSTANTIATE_TEST_SUITE_P(Numbers, Kernels,
+                         ::testing::Values(testing::KernelSet::kPortable, testing::KernelSet::kAvx2,
+                                           testing::KernelSet::kAvx512),
+                         [](const auto& info) { return testing::Name(info.param); });
 
 }  // namespace
 }  // namespace nagyszam

@@ -3,8 +3,6 @@
 // hand so that the overflow model itself is checked; the error flag.
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "numbers/test_support.h"
 
 namespace nagyszam {
@@ -36,9 +34,10 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       // divisors of 9 to 18 digits: the smallest and largest, and a step
       // whose quotient limb is exact, so that its estimate is one short
       "9x256", "1 e8", "9x256", "9x18", "123456789 e200", "123456789"};
-  for (const bool portable : {false, true}) {
-    std::optional<testing::PortableKernels> kernels;
-    if (portable) kernels.emplace();
+  for (const auto set :
+       {testing::KernelSet::kPortable, testing::KernelSet::kAvx2, testing::KernelSet::kAvx512}) {
+    if (!testing::Available(set)) continue;
+    const testing::UseKernels kernels(set);
     for (std::size_t i = 0; i < std::size(kPairs); i += 2) {
       const char *x = kPairs[i], *y = kPairs[i + 1];
       for (const bool preset : {false, true}) {

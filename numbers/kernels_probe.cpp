@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
     std::printf("FAILED: the AVX2 kernels are not in use\n");
     return 1;
   }
+  const bool avx512 = kernels::use_avx512;
   int pairs = 0;
   for (; pairs < 20000; ++pairs) {
     NemNegEgesz a = Operand(), b = Operand();
@@ -109,14 +110,21 @@ int main(int argc, char** argv) {
     kernels::use_avx2 = false;
     const Results want = Everything(a, b, x, y, 0);
     kernels::use_avx2 = true;
-    for (const int depth : {0, 16}) {
-      if (!Same(Everything(a, b, x, y, depth), want)) {
-        std::printf("FAILED: the kernel sets differ at pair %d\n", pairs);
-        return 1;
+    // The AVX2 set alone, then with its 512-bit product where the CPU has it.
+    for (const bool wide : {false, true}) {
+      if (wide && !avx512) break;
+      kernels::use_avx512 = wide;
+      for (const int depth : {0, 16}) {
+        if (!Same(Everything(a, b, x, y, depth), want)) {
+          std::printf("FAILED: the kernel sets differ at pair %d%s\n", pairs,
+                      wide ? " (512-bit product)" : "");
+          return 1;
+        }
       }
     }
   }
-  std::printf("PASS: %d pairs, both kernel sets agree\n", pairs);
+  std::printf("PASS: %d pairs, the kernel sets agree%s\n", pairs,
+              avx512 ? " (the AVX2 one with and without its 512-bit product)" : "");
   return 0;
 }
 

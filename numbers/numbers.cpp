@@ -27,11 +27,17 @@ bool CpuHasAvx2() noexcept {
          __builtin_cpu_supports("fma");
 }
 
+bool CpuHasAvx512() noexcept {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+}
+
 }  // namespace
 
 // Operations run before this is set (other static initialisers) take the
 // portable kernels, which give the same results.
 bool kernels::use_avx2 = CpuHasAvx2();
+bool kernels::use_avx512 = kernels::use_avx2 && CpuHasAvx512();
 #endif
 
 }  // namespace nagyszam

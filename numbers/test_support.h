@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -71,16 +72,46 @@ inline bool Same(const NemNegEgesz& a, const NemNegEgesz& b) {
   return a == b;
 }
 
-// Runs the portable kernels for as long as it lives.
-struct PortableKernels {
+// The kernels that run: the portable set, the AVX2 set alone, or the AVX2
+// set with its 512-bit product.
+enum class KernelSet { kPortable, kAvx2, kAvx512 };
+
+inline const char* Name(KernelSet set) {
+  return set == KernelSet::kPortable ? "Portable" : set == KernelSet::kAvx2 ? "Avx2" : "Avx512";
+}
+
+inline void PrintTo(KernelSet set, std::ostream* out) {
+  *out << Name(set);
+}
+
+// Whether this CPU runs `set` (asked while no UseKernels lives).
+inline bool Available(KernelSet set) {
+  if (set == KernelSet::kPortable) return true;
+  return set == KernelSet::kAvx2 ? kernels::use_avx2 : kernels::use_avx512;
+}
+
+// Runs `set`, one this CPU has, for as long as it lives.
+class UseKernels {
+ public:
+  explicit UseKernels(KernelSet set) {
 #if NAGYSZAM_AVX2
-  bool was = kernels::use_avx2;
-  PortableKernels() {
-    kernels::use_avx2 = false;
+    if (set == KernelSet::kPortable) kernels::use_avx2 = false;
+    if (set == KernelSet::kAvx2) kernels::use_avx512 = false;
+#endif
+    (void)set;
   }
-  ~PortableKernels() {
-    kernels::use_avx2 = was;
+  UseKernels(const UseKernels&) = delete;
+  UseKernels& operator=(const UseKernels&) = delete;
+  ~UseKernels() {
+#if NAGYSZAM_AVX2
+    kernels::use_avx2 = avx2_;
+    kernels::use_avx512 = avx512_;
+#endif
   }
+
+ private:
+#if NAGYSZAM_AVX2
+  bool avx2_ = kernels::use_avx2, avx512_ = kernels::use_avx512;
 #endif
 };
 

@@ -1,0 +1,197 @@
+// The product of numbers whose product fits, 64 cells (eight limbs) to a
+// 512-bit vector: half the instructions of the AVX2 product, for processors
+// that have AVX-512 (run only there, picked at start-up). The same steps as
+// the AVX2 one (avx2_limbs.cpp), each on eight lanes.
+#include "numbers/avx2.h"
+
+#if NAGYSZAM_AVX2
+
+// GCC 12's AVX-512 header fills some results' unused lanes from a vector it
+// leaves undefined on purpose, and its own warning then reports that read.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
+
+#include <algorithm>
+#include <utility>
+
+#include "numbers/limbs.h"
+
+#define NAGYSZAM_TARGET512 __attribute__((target("avx512f,avx512bw")))
+
+namespace nagyszam::kernels::avx512 {
+
+namespace {
+
+using limbs::kBase;
+constexpr int kGroups = 4;  // of eight limbs, in a number
+
+NAGYSZAM_TARGET512 inline __m512i LoadG(const std::uint8_t* x, int g) noexcept {
+  return _mm512_loadu_si512(x + 64 * g);
+}
+
+NAGYSZAM_TARGET512 inline void StoreG(std::uint8_t* x, int g, __m512i value) noexcept {
+  _mm512_storeu_si512(x + 64 * g, value);
+}
+
+// Eight words of cells as eight limbs: pairs, quadruples, whole; bytes
+// above 9 clamped, as the AVX2 conversion does.
+NAGYSZAM_TARGET512 inline __m512i CellsToLimbs(__m512i cells) noexcept {
+  const __m512i pairs = _mm512_maddubs_epi16(cells, _mm512_set1_epi16(10 << 8 | 1));
+  const __m512i quads = _mm512_madd_epi16(pairs, _mm512_set1_epi32(100 << 16 | 1));
+  const __m512i whole =
+      _mm512_add_epi64(_mm512_and_si512(quads, _mm512_set1_epi64(0xFFFFFFFF)),
+                       _mm512_mul_epu32(_mm512_srli_epi64(quads, 32), _mm512_set1_epi64(10000)));
+  return _mm512_min_epu64(whole, _mm512_set1_epi64(kBase - 1));
+}
+
+// Eight limbs (each below 10^8) as their 64 cells, by the AVX2 conversion's
+// splits: halves of four digits, pairs, digits.
+NAGYSZAM_TARGET512 inline __m512i LimbsToCells(__m512i v) noexcept {
+  const __m512i high4 =
+      _mm512_srli_epi64(_mm512_mul_epu32(v, _mm512_set1_epi64(0xD1B71759u)), 45);  // 2^45 / 10^4
+  const __m512i quads = _mm512_add_epi64(v, _mm512_mul_epu32(high4, _mm512_set1_epi64(-10000u)));
+  const __m512i high2 = _mm512_srli_epi16(_mm512_mulhi_epu16(quads, _mm512_set1_epi32(5243)), 3);
+  const __m512i pairs =
+      _mm512_add_epi32(quads, _mm512_mullo_epi32(high2, _mm512_set1_epi32(65536 - 100)));
+  const __m512i tens = _mm512_mulhi_epu16(pairs, _mm512_set1_epi16(6554));
+  return _mm512_add_epi16(pairs, _mm512_mullo_epi16(tens, _mm512_set1_epi16(256 - 10)));
+}
+
+// Lane 0 from the group below's lane 7, the others from the lane below.
+NAGYSZAM_TARGET512 inline __m512i FromBelow(__m512i v, __m512i& last) noexcept {
+  const __m512i moved = _mm512_alignr_epi64(v, last, 7);
+  last = v;
+  return moved;
+}
+
+struct Carries {
+  __m512i q, q2;
+};
+
+// The AVX2 CarryGroup on eight columns: limbs below 2B out, exact for
+// columns below 2^58.
+NAGYSZAM_TARGET512 inline __m512i CarryGroup(__m512i c, Carries& carries) noexcept {
+  const __m512i base = _mm512_set1_epi64(kBase);
+  const __m512i q = _mm512_srli_epi64(
+      _mm512_mul_epu32(_mm512_srli_epi64(c, 26), _mm512_set1_epi64(2882303761)), 32);
+  const __m512i r = _mm512_sub_epi64(c, _mm512_mul_epu32(q, base));
+  const __m512i s = _mm512_add_epi64(r, FromBelow(q, carries.q));
+  const __m512i q2 = _mm512_srli_epi64(_mm512_mul_epu32(s, _mm512_set1_epi64(2882303762)), 58);
+  const __m512i r2 = _mm512_sub_epi64(s, _mm512_mul_epu32(q2, base));
+  return _mm512_add_epi64(r2, FromBelow(q2, carries.q2));
+}
+
+// The last carries, as in the AVX2 CarryLast: with the limbs that generate
+// a carry (G) and those that generate or pass one (X) as bits, (G + X) ^ G
+// ^ X marks those that receive one. A carry out of the top is dropped.
+NAGYSZAM_TARGET512 inline void CarryLast(__m512i* limbs, int groups) noexcept {
+  const __m512i base = _mm512_set1_epi64(kBase), largest = _mm512_set1_epi64(kBase - 1);
+  std::uint32_t generate = 0, reach = 0;
+  for (int g = 0; g < groups; ++g) {
+    generate |= std::uint32_t{_mm512_cmpgt_epu64_mask(limbs[g], largest)} << 8 * g;
+    reach |= std::uint32_t{_mm512_cmpgt_epu64_mask(limbs[g], _mm512_set1_epi64(kBase - 2))}
+             << 8 * g;
+  }
+  const std::uint32_t receive = (generate + reach) ^ generate ^ reach;
+  for (int g = 0; g < groups; ++g) {
+    const __m512i limb = _mm512_mask_add_epi64(limbs[g], static_cast<__mmask8>(receive >> 8 * g),
+                                               limbs[g], _mm512_set1_epi64(1));
+    limbs[g] = _mm512_mask_sub_epi64(limb, _mm512_cmpgt_epu64_mask(limb, largest), limb, base);
+  }
+}
+
+template <int kN, class F>
+NAGYSZAM_TARGET512 inline void Unrolled(F f) noexcept {
+  [&]<int... kI>(std::integer_sequence<int, kI...>) NAGYSZAM_TARGET512 {
+    (f(std::integral_constant<int, kI>{}), ...);
+  }
+  (std::make_integer_sequence<int, kN>{});
+}
+
+// p = a * b for a of kA and b of kB groups of eight limbs, the product at
+// most 32 limbs. window[h][s] = b[8h - s .. 8h - s + 7] is what a[8m + s]
+// meets in column group h + m; each limb of a is broadcast from memory
+// into its multiplies.
+template <int kA, int kB>
+NAGYSZAM_TARGET512 int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
+                                 std::uint8_t* p) noexcept {
+  constexpr int kColumns = std::min(kA + kB, kGroups);
+  // Unaligned stores: Windows compilers do not always align the stack to
+  // 64 bytes.
+  std::uint64_t la[8 * kA];
+  Unrolled<kA>([&](auto m) NAGYSZAM_TARGET512 {
+    _mm512_storeu_si512(la + 8 * m, CellsToLimbs(LoadG(a, m)));
+  });
+  __m512i window[kB + 1][8];
+  __m512i below = _mm512_setzero_si512();
+  Unrolled<kB + 1>([&](auto h) NAGYSZAM_TARGET512 {
+    const __m512i group = h < kB ? CellsToLimbs(LoadG(b, h)) : _mm512_setzero_si512();
+    window[h][0] = group;
+    Unrolled<7>([&](auto s) NAGYSZAM_TARGET512 {
+      window[h][s + 1] = _mm512_alignr_epi64(group, below, 7 - s);
+    });
+    below = group;
+  });
+  // A column adds at most 16 products below 10^16: under 2^58.
+  __m512i column[kColumns];
+  Unrolled<kColumns>([&](auto g) NAGYSZAM_TARGET512 { column[g] = _mm512_setzero_si512(); });
+  Unrolled<kA>([&](auto m) NAGYSZAM_TARGET512 {
+    Unrolled<8>([&](auto s) NAGYSZAM_TARGET512 {
+      const __m512i factor = _mm512_set1_epi64(static_cast<long long>(la[8 * m + s]));
+      Unrolled<kB + 1>([&](auto h) NAGYSZAM_TARGET512 {
+        // window[kB][0] is zero.
+        if constexpr (m + h < kColumns && (h < kB || s > 0)) {
+          column[m + h] = _mm512_add_epi64(column[m + h], _mm512_mul_epu32(factor, window[h][s]));
+        }
+      });
+    });
+  });
+  Carries carries{_mm512_setzero_si512(), _mm512_setzero_si512()};
+  __mmask8 wide = 0;
+  Unrolled<kColumns>([&](auto g) NAGYSZAM_TARGET512 {
+    column[g] = CarryGroup(column[g], carries);
+    wide |= _mm512_cmpgt_epu64_mask(column[g], _mm512_set1_epi64(kBase - 1));
+  });
+  if (wide != 0) CarryLast(column, kColumns);
+  // The top limb is in one of the last two groups (see the AVX2 product).
+  std::uint64_t used[2] = {0, 0};
+  Unrolled<kColumns>([&](auto g) NAGYSZAM_TARGET512 {
+    const __m512i cells = LimbsToCells(column[g]);
+    StoreG(p, g, cells);
+    if constexpr (g + 2 >= kColumns) {
+      used[g + 2 - kColumns] = ~_mm512_cmpeq_epi8_mask(cells, _mm512_setzero_si512());
+    }
+  });
+  Unrolled<kGroups - kColumns>(
+      [&](auto g) NAGYSZAM_TARGET512 { StoreG(p, kColumns + g, _mm512_setzero_si512()); });
+  if (used[1] != 0) return 64 * kColumns - std::countl_zero(used[1]);
+  if (used[0] != 0) return 64 * kColumns - 64 - std::countl_zero(used[0]);
+  return 0;
+}
+
+}  // namespace
+
+NAGYSZAM_TARGET512 int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
+                               std::uint8_t* p) noexcept {
+  if (ga < gb) std::swap(a, b), std::swap(ga, gb);
+  const int ka = (ga + 1) / 2, kb = (gb + 1) / 2;
+  switch (ka * 8 + kb) {
+    case 9:
+      return ProductOf<1, 1>(a, b, p);
+    case 17:
+      return ProductOf<2, 1>(a, b, p);
+    case 18:
+      return ProductOf<2, 2>(a, b, p);
+    case 25:
+      return ProductOf<3, 1>(a, b, p);
+    case 26:
+      return ProductOf<3, 2>(a, b, p);
+    default:
+      return ProductOf<4, 1>(a, b, p);
+  }
+}
+
+}  // namespace nagyszam::kernels::avx512
+
+#endif
