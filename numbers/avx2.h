@@ -134,9 +134,12 @@ NAGYSZAM_TARGET inline int LengthIn(const std::uint8_t* x, int n) noexcept {
 
 namespace nagyszam::kernels::avx512 {
 
-// The AVX2 set's Product on 512-bit vectors (avx512_product.cpp), for the
-// same operands; run only when use_avx512 is set.
+// The AVX2 set's Product and SubtractMultiple on 512-bit vectors
+// (avx512_limbs.cpp), for the same arguments; run only when use_avx512 is
+// set.
 int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb, std::uint8_t* p) noexcept;
+int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit, int n,
+                     std::uint8_t* cells) noexcept;
 
 }  // namespace nagyszam::kernels::avx512
 

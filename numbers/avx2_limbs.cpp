@@ -312,6 +312,7 @@ template <>
 NAGYSZAM_TARGET int Avx2::SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v,
                                            std::uint64_t digit, int n,
                                            std::uint8_t* cells) noexcept {
+  if (use_avx512) return avx512::SubtractMultiple(u, v, digit, n, cells);
   // The products go straight into the carry, with no trip through memory.
   const __m256i factor = _mm256_set1_epi64x(static_cast<long long>(digit));
   const auto column = [u, v, factor](int g) NAGYSZAM_TARGET {

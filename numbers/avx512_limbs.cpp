@@ -1,7 +1,8 @@
-// The product of numbers whose product fits, 64 cells (eight limbs) to a
-// 512-bit vector: half the instructions of the AVX2 product, for processors
-// that have AVX-512 (run only there, picked at start-up). The same steps as
-// the AVX2 one (avx2_limbs.cpp), each on eight lanes.
+// Two of the AVX2 set's limb kernels, the product and the one-step
+// division's remainder, 64 cells (eight limbs) to a 512-bit vector: half the
+// instructions, for processors that have AVX-512 (run only there, picked at
+// start-up). The same steps as the AVX2 ones (avx2_limbs.cpp), each on eight
+// lanes. The other kernels gained nothing measurable this way.
 #include "numbers/avx2.h"
 
 #if NAGYSZAM_AVX2
@@ -10,6 +11,7 @@
 // leaves undefined on purpose, and its own warning then reports that read.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
 #include <algorithm>
@@ -190,6 +192,65 @@ NAGYSZAM_TARGET512 int Product(const std::uint8_t* a, int ga, const std::uint8_t
     default:
       return ProductOf<4, 1>(a, b, p);
   }
+}
+
+namespace {
+
+// Limbs g * 8 up to n of x, zero from n on: nothing past them is read.
+NAGYSZAM_TARGET512 inline __m512i LoadLimbs(const std::uint64_t* x, int g, int n) noexcept {
+  const int left = std::min(n - 8 * g, 8);
+  return _mm512_maskz_loadu_epi64(static_cast<__mmask8>((1u << left) - 1), x + 8 * g);
+}
+
+// Carry's work for the columns column(g), eight at a time (see the AVX2
+// CarryColumns): all are read before any cell is written.
+template <class Columns>
+NAGYSZAM_TARGET512 inline int CarryColumns(Columns column, int n, std::uint64_t shift,
+                                           std::uint8_t* cells) noexcept {
+  // Lanes from n on, all in the last group, are dropped: the columns there
+  // as zero, the limbs they receive as the part past 10^(8n).
+  const int groups = (n + 7) / 8;
+  const auto keep = static_cast<__mmask8>((1u << (n - 8 * (groups - 1))) - 1);
+  const __m512i shifted = _mm512_set1_epi64(static_cast<long long>(shift * kBase - shift));
+  Carries carries{_mm512_setzero_si512(), _mm512_setzero_si512()};
+  __m512i limbs[kGroups];
+  __mmask8 wide = 0;
+  for (int g = 0; g < groups; ++g) {
+    __m512i c = _mm512_add_epi64(column(g), shifted);
+    if (g == 0)
+      c = _mm512_mask_add_epi64(c, 1, c, _mm512_set1_epi64(static_cast<long long>(shift)));
+    if (g == groups - 1) c = _mm512_maskz_mov_epi64(keep, c);
+    limbs[g] = CarryGroup(c, carries);
+    if (g == groups - 1) limbs[g] = _mm512_maskz_mov_epi64(keep, limbs[g]);
+    wide |= _mm512_cmpgt_epu64_mask(limbs[g], _mm512_set1_epi64(kBase - 1));
+  }
+  if (wide != 0) {
+    CarryLast(limbs, groups);
+    limbs[groups - 1] = _mm512_maskz_mov_epi64(keep, limbs[groups - 1]);  // past 10^(8n) again
+  }
+  std::uint64_t used[kGroups] = {};
+  for (int g = 0; g < groups; ++g) {
+    const __m512i group = LimbsToCells(limbs[g]);
+    StoreG(cells, g, group);
+    used[g] = ~_mm512_cmpeq_epi8_mask(group, _mm512_setzero_si512());
+  }
+  for (int g = groups; g < kGroups; ++g) StoreG(cells, g, _mm512_setzero_si512());
+  for (int g = groups - 1; g >= 0; --g) {
+    if (used[g] != 0) return 64 * g + 64 - std::countl_zero(used[g]);
+  }
+  return 0;
+}
+
+}  // namespace
+
+NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v,
+                                        std::uint64_t digit, int n, std::uint8_t* cells) noexcept {
+  // The products go straight into the carry, with no trip through memory.
+  const __m512i factor = _mm512_set1_epi64(static_cast<long long>(digit));
+  const auto column = [=](int g) NAGYSZAM_TARGET512 {
+    return _mm512_sub_epi64(LoadLimbs(u, g, n), _mm512_mul_epu32(factor, LoadLimbs(v, g, n)));
+  };
+  return CarryColumns(column, n, limbs::kShift, cells);
 }
 
 }  // namespace nagyszam::kernels::avx512
