@@ -82,12 +82,14 @@ NAGYSZAM_TARGET bool Avx2::Equal(const std::uint8_t* a, const std::uint8_t* b) n
 
 template <>
 NAGYSZAM_TARGET bool Avx2::Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
+  if (use_avx512) return avx512::Greater(a, b);
   return GreaterThan(a, b);
 }
 
 template <>
 NAGYSZAM_TARGET Outcome Avx2::Add(const std::uint8_t* a, const std::uint8_t* b,
                                   std::uint8_t* s) noexcept {
+  if (use_avx512) return avx512::Add(a, b, s);
   const int n = UsedVectorsOf(a, b);
   const __m256i eight = _mm256_set1_epi8(8), nine = _mm256_set1_epi8(9);
   const __m256i ten = _mm256_set1_epi8(10), zero = _mm256_setzero_si256();
@@ -114,6 +116,7 @@ NAGYSZAM_TARGET Outcome Avx2::Add(const std::uint8_t* a, const std::uint8_t* b,
 template <>
 NAGYSZAM_TARGET Outcome Avx2::Subtract(const std::uint8_t* a, const std::uint8_t* b,
                                        std::uint8_t* d) noexcept {
+  if (use_avx512) return avx512::Subtract(a, b, d);
   const int n = UsedVectorsOf(a, b);
   // a < b writes nothing: the highest differing cell tells, usually in the
   // top used vector, where a pass of borrows would take the whole length.
@@ -176,6 +179,7 @@ NAGYSZAM_TARGET inline int Lowest(const std::uint8_t* x, __m256i skip) noexcept 
 template <>
 NAGYSZAM_TARGET Outcome Avx2::StepUp(const std::uint8_t* x, std::uint8_t* y,
                                      bool measure) noexcept {
+  if (use_avx512) return avx512::StepUp(x, y, measure);
   // The carry runs through the nines and stops at the first other cell.
   const int k = Lowest(x, _mm256_set1_epi8(9));
   if (k == kCells) {
@@ -190,6 +194,7 @@ NAGYSZAM_TARGET Outcome Avx2::StepUp(const std::uint8_t* x, std::uint8_t* y,
 template <>
 NAGYSZAM_TARGET Outcome Avx2::StepDown(const std::uint8_t* x, std::uint8_t* y,
                                        bool measure) noexcept {
+  if (use_avx512) return avx512::StepDown(x, y, measure);
   // The borrow runs through the zeros and stops at the first other cell; the
   // result is shorter only when that is the top one and holds 1.
   const int k = Lowest(x, _mm256_setzero_si256());

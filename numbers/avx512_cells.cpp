@@ -1,0 +1,180 @@
+// The AVX2 set's kernels on cells, 64 cells to a 512-bit vector, for
+// processors that have AVX-512 (run only there, picked at start-up): four
+// vectors to a number, and a compare gives its 64 cells' verdicts as one
+// mask register, so the carries of Add and Subtract (avx2_cells.cpp) run
+// through 64-bit masks with no spreading back into bytes.
+#include "numbers/avx2.h"
+
+#if NAGYSZAM_AVX2
+
+#include <algorithm>
+
+// GCC 12's AVX-512 header fills some results' unused lanes from a vector it
+// leaves undefined on purpose, and its own warning then reports that read.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#define NAGYSZAM_TARGET512 __attribute__((target("avx512f,avx512bw,bmi2")))
+
+namespace nagyszam::kernels::avx512 {
+
+namespace {
+
+constexpr int kGroups = 4;  // of 64 cells, in a number
+
+NAGYSZAM_TARGET512 inline __m512i LoadG(const std::uint8_t* x, int g) noexcept {
+  return _mm512_loadu_si512(x + 64 * g);
+}
+
+NAGYSZAM_TARGET512 inline void StoreG(std::uint8_t* x, int g, __m512i value) noexcept {
+  _mm512_storeu_si512(x + 64 * g, value);
+}
+
+NAGYSZAM_TARGET512 inline std::uint64_t NonZero(__m512i v) noexcept {
+  return _mm512_test_epi8_mask(v, v);
+}
+
+// Groups up to the highest non-zero one of x | y.
+NAGYSZAM_TARGET512 inline int UsedGroups(const std::uint8_t* x, const std::uint8_t* y) noexcept {
+  const auto any = [x, y](int g) NAGYSZAM_TARGET512 {
+    return NonZero(_mm512_or_si512(LoadG(x, g), LoadG(y, g))) != 0;
+  };
+  if (any(3)) return 4;
+  if (any(2)) return 3;
+  if (any(1)) return 2;
+  return any(0) ? 1 : 0;
+}
+
+// The length of x, whose groups from n up are zero and whose group n - 1
+// is top: usually that one holds the highest digit.
+NAGYSZAM_TARGET512 inline int LengthFrom(const std::uint8_t* x, int n, __m512i top) noexcept {
+  std::uint64_t used = n > 0 ? NonZero(top) : 0;
+  while (used == 0 && n > 1) used = NonZero(LoadG(x, --n - 1));
+  return used == 0 ? 0 : 64 * n - std::countl_zero(used);
+}
+
+// y = x with cells below k (below 256) set to fill and cell k moved by step
+// (+1 or -1), the cells above copied.
+NAGYSZAM_TARGET512 inline void Step(const std::uint8_t* x, std::uint8_t* y, int k, __m512i fill,
+                                    __m512i step) noexcept {
+  const int at = k / 64;
+  for (int g = 0; g < at; ++g) StoreG(y, g, fill);
+  const std::uint64_t here = std::uint64_t{1} << k % 64;
+  const __m512i group = LoadG(x, at);
+  const __m512i moved = _mm512_mask_add_epi8(group, here, group, step);
+  StoreG(y, at, _mm512_mask_mov_epi8(moved, here - 1, fill));
+  for (int g = at + 1; g < kGroups; ++g) StoreG(y, g, LoadG(x, g));
+}
+
+// The lowest cell of x that is not `skip`, or 256.
+NAGYSZAM_TARGET512 inline int Lowest(const std::uint8_t* x, __m512i skip) noexcept {
+  for (int g = 0; g < kGroups; ++g) {
+    const std::uint64_t other = _mm512_cmpneq_epi8_mask(LoadG(x, g), skip);
+    if (other != 0) return 64 * g + std::countr_zero(other);
+  }
+  return kCells;
+}
+
+NAGYSZAM_TARGET512 inline int LengthOf(const std::uint8_t* x) noexcept {
+  const int n = UsedGroups(x, x);
+  return LengthFrom(x, n, n > 0 ? LoadG(x, n - 1) : _mm512_setzero_si512());
+}
+
+}  // namespace
+
+NAGYSZAM_TARGET512 bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
+  // As the AVX2 Greater: the highest differing word, read as one integer.
+  std::uint32_t same = 0;
+  for (int g = 0; g < kGroups; ++g) {
+    same |= std::uint32_t{_mm512_cmpeq_epi64_mask(LoadG(a, g), LoadG(b, g))} << 8 * g;
+  }
+  if (same == ~std::uint32_t{0}) return false;
+  const int w = 31 - std::countl_zero(~same);
+  return Load(a, w) > Load(b, w);
+}
+
+NAGYSZAM_TARGET512 Outcome Add(const std::uint8_t* a, const std::uint8_t* b,
+                               std::uint8_t* s) noexcept {
+  const int n = UsedGroups(a, b);
+  const __m512i one = _mm512_set1_epi8(1), eight = _mm512_set1_epi8(8);
+  const __m512i nine = _mm512_set1_epi8(9), ten = _mm512_set1_epi8(10);
+  unsigned char carry = 0;
+  __m512i top = _mm512_setzero_si512();
+  for (int g = 0; g < n; ++g) {
+    const __m512i sum = _mm512_add_epi8(LoadG(a, g), LoadG(b, g));
+    const std::uint64_t generate = _mm512_cmpgt_epi8_mask(sum, nine);
+    const std::uint64_t reach = _mm512_cmpgt_epi8_mask(sum, eight);  // generates or passes
+    unsigned long long carried = 0;
+    carry = _addcarry_u64(carry, generate, reach, &carried);
+    // 0..19 after the carry; min picks t - 10 where it does not wrap.
+    const __m512i t = _mm512_mask_add_epi8(sum, carried ^ generate ^ reach, sum, one);
+    top = _mm512_min_epu8(t, _mm512_sub_epi8(t, ten));
+    StoreG(s, g, top);
+  }
+  if (n == kGroups) return {LengthFrom(s, n, top), carry != 0};
+  // A carry out of the top group is the next one's lowest digit.
+  StoreG(s, n, _mm512_maskz_mov_epi8(1, _mm512_set1_epi8(static_cast<char>(carry))));
+  for (int g = n + 1; g < kGroups; ++g) StoreG(s, g, _mm512_setzero_si512());
+  return {carry != 0 ? 64 * n + 1 : LengthFrom(s, n, top), false};
+}
+
+NAGYSZAM_TARGET512 Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b,
+                                    std::uint8_t* d) noexcept {
+  const int n = UsedGroups(a, b);
+  // a < b writes nothing: the highest differing cell tells, usually in the
+  // top used group.
+  for (int g = n - 1; g >= 0; --g) {
+    const std::uint64_t differ = _mm512_cmpneq_epi8_mask(LoadG(a, g), LoadG(b, g));
+    if (differ == 0) continue;
+    const int i = 64 * g + 63 - std::countl_zero(differ);
+    if (a[i] < b[i]) return {0, true};
+    break;
+  }
+  const __m512i one = _mm512_set1_epi8(1), ten = _mm512_set1_epi8(10);
+  const __m512i zero = _mm512_setzero_si512();
+  unsigned char borrow = 0;
+  __m512i top = zero;
+  for (int g = 0; g < n; ++g) {
+    const __m512i diff = _mm512_sub_epi8(LoadG(a, g), LoadG(b, g));
+    // A difference below zero generates a borrow, a zero one passes it on.
+    const std::uint64_t generate = _mm512_movepi8_mask(diff);
+    const std::uint64_t reach = _mm512_cmple_epi8_mask(diff, zero);
+    unsigned long long borrowed = 0;
+    borrow = _addcarry_u64(borrow, generate, reach, &borrowed);
+    // -10..9 after the borrow; min picks t + 10 where t is negative.
+    const __m512i t = _mm512_mask_sub_epi8(diff, borrowed ^ generate ^ reach, diff, one);
+    top = _mm512_min_epu8(t, _mm512_add_epi8(t, ten));
+    StoreG(d, g, top);
+  }
+  for (int g = n; g < kGroups; ++g) StoreG(d, g, zero);
+  return {LengthFrom(d, n, top), false};
+}
+
+NAGYSZAM_TARGET512 Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept {
+  // The carry runs through the nines and stops at the first other cell.
+  const int k = Lowest(x, _mm512_set1_epi8(9));
+  if (k == kCells) {
+    for (int g = 0; g < kGroups; ++g) StoreG(y, g, _mm512_setzero_si512());
+    return {0, true};
+  }
+  const int length = measure ? std::max(LengthOf(x), k + 1) : 0;
+  Step(x, y, k, _mm512_setzero_si512(), _mm512_set1_epi8(1));
+  return {length, false};
+}
+
+NAGYSZAM_TARGET512 Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept {
+  // The borrow runs through the zeros and stops at the first other cell; the
+  // result is shorter only when that is the top one and holds 1.
+  const int k = Lowest(x, _mm512_setzero_si512());
+  if (k == kCells) return {0, true};
+  const int n = measure ? LengthOf(x) : 0;
+  const int length = k == n - 1 && x[k] == 1 ? k : n;
+  Step(x, y, k, _mm512_set1_epi8(9), _mm512_set1_epi8(-1));
+  return {length, false};
+}
+
+}  // namespace nagyszam::kernels::avx512
+
+#endif
