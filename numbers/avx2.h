@@ -132,21 +132,4 @@ NAGYSZAM_TARGET inline int LengthIn(const std::uint8_t* x, int n) noexcept {
 
 }  // namespace nagyszam::kernels::avx2
 
-namespace nagyszam::kernels::avx512 {
-
-// The AVX2 set's Product and SubtractMultiple on 512-bit vectors
-// (avx512_limbs.cpp), for the same arguments; run only when use_avx512 is
-// set.
-int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb, std::uint8_t* p) noexcept;
-int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit, int n,
-                     std::uint8_t* cells) noexcept;
-// And its Greater, Add, Subtract, StepUp and StepDown (avx512_cells.cpp).
-bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
-Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
-Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
-Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
-Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
-
-}  // namespace nagyszam::kernels::avx512
-
 #endif

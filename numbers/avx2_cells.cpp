@@ -10,6 +10,7 @@
 // that receives one. A vector's 32 cells make one mask, and the binary carry
 // out of one mask goes into the next.
 #include "numbers/avx2.h"
+#include "numbers/avx512.h"
 
 #if NAGYSZAM_AVX2
 

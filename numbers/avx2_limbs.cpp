@@ -3,6 +3,7 @@
 // four at a time, and Multiply and DivMod compiled for AVX2. A limb sits in
 // a 64-bit lane, where _mm256_mul_epu32 multiplies its low half.
 #include "numbers/avx2.h"
+#include "numbers/avx512.h"
 
 #if NAGYSZAM_AVX2
 

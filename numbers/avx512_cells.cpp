@@ -3,34 +3,15 @@
 // vectors to a number, and a compare gives its 64 cells' verdicts as one
 // mask register, so the carries of Add and Subtract (avx2_cells.cpp) run
 // through 64-bit masks with no spreading back into bytes.
-#include "numbers/avx2.h"
+#include "numbers/avx512.h"
 
 #if NAGYSZAM_AVX2
 
 #include <algorithm>
 
-// GCC 12's AVX-512 header fills some results' unused lanes from a vector it
-// leaves undefined on purpose, and its own warning then reports that read.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
-#define NAGYSZAM_TARGET512 __attribute__((target("avx512f,avx512bw,bmi2")))
-
 namespace nagyszam::kernels::avx512 {
 
 namespace {
-
-constexpr int kGroups = 4;  // of 64 cells, in a number
-
-NAGYSZAM_TARGET512 inline __m512i LoadG(const std::uint8_t* x, int g) noexcept {
-  return _mm512_loadu_si512(x + 64 * g);
-}
-
-NAGYSZAM_TARGET512 inline void StoreG(std::uint8_t* x, int g, __m512i value) noexcept {
-  _mm512_storeu_si512(x + 64 * g, value);
-}
 
 NAGYSZAM_TARGET512 inline std::uint64_t NonZero(__m512i v) noexcept {
   return _mm512_test_epi8_mask(v, v);
@@ -60,12 +41,12 @@ NAGYSZAM_TARGET512 inline int LengthFrom(const std::uint8_t* x, int n, __m512i t
 NAGYSZAM_TARGET512 inline void Step(const std::uint8_t* x, std::uint8_t* y, int k, __m512i fill,
                                     __m512i step) noexcept {
   const int at = k / 64;
-  for (int g = 0; g < at; ++g) StoreG(y, g, fill);
+  FillBelow(y, at, fill);
   const std::uint64_t here = std::uint64_t{1} << k % 64;
   const __m512i group = LoadG(x, at);
   const __m512i moved = _mm512_mask_add_epi8(group, here, group, step);
   StoreG(y, at, _mm512_mask_mov_epi8(moved, here - 1, fill));
-  for (int g = at + 1; g < kGroups; ++g) StoreG(y, g, LoadG(x, g));
+  CopyFrom(x, y, at + 1);
 }
 
 // The lowest cell of x that is not `skip`, or 256.
@@ -116,7 +97,7 @@ NAGYSZAM_TARGET512 Outcome Add(const std::uint8_t* a, const std::uint8_t* b,
   if (n == kGroups) return {LengthFrom(s, n, top), carry != 0};
   // A carry out of the top group is the next one's lowest digit.
   StoreG(s, n, _mm512_maskz_mov_epi8(1, _mm512_set1_epi8(static_cast<char>(carry))));
-  for (int g = n + 1; g < kGroups; ++g) StoreG(s, g, _mm512_setzero_si512());
+  FillFrom(s, n + 1, _mm512_setzero_si512());
   return {carry != 0 ? 64 * n + 1 : LengthFrom(s, n, top), false};
 }
 
@@ -148,7 +129,7 @@ NAGYSZAM_TARGET512 Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b
     top = _mm512_min_epu8(t, _mm512_add_epi8(t, ten));
     StoreG(d, g, top);
   }
-  for (int g = n; g < kGroups; ++g) StoreG(d, g, zero);
+  FillFrom(d, n, zero);
   return {LengthFrom(d, n, top), false};
 }
 
@@ -156,7 +137,7 @@ NAGYSZAM_TARGET512 Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool m
   // The carry runs through the nines and stops at the first other cell.
   const int k = Lowest(x, _mm512_set1_epi8(9));
   if (k == kCells) {
-    for (int g = 0; g < kGroups; ++g) StoreG(y, g, _mm512_setzero_si512());
+    FillFrom(y, 0, _mm512_setzero_si512());
     return {0, true};
   }
   const int length = measure ? std::max(LengthOf(x), k + 1) : 0;

@@ -3,38 +3,20 @@
 // instructions, for processors that have AVX-512 (run only there, picked at
 // start-up). The same steps as the AVX2 ones (avx2_limbs.cpp), each on eight
 // lanes. The other kernels gained nothing measurable this way.
-#include "numbers/avx2.h"
+#include "numbers/avx512.h"
 
 #if NAGYSZAM_AVX2
-
-// GCC 12's AVX-512 header fills some results' unused lanes from a vector it
-// leaves undefined on purpose, and its own warning then reports that read.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 
 #include <algorithm>
 #include <utility>
 
 #include "numbers/limbs.h"
 
-#define NAGYSZAM_TARGET512 __attribute__((target("avx512f,avx512bw")))
-
 namespace nagyszam::kernels::avx512 {
 
 namespace {
 
 using limbs::kBase;
-constexpr int kGroups = 4;  // of eight limbs, in a number
-
-NAGYSZAM_TARGET512 inline __m512i LoadG(const std::uint8_t* x, int g) noexcept {
-  return _mm512_loadu_si512(x + 64 * g);
-}
-
-NAGYSZAM_TARGET512 inline void StoreG(std::uint8_t* x, int g, __m512i value) noexcept {
-  _mm512_storeu_si512(x + 64 * g, value);
-}
 
 // Eight words of cells as eight limbs: pairs, quadruples, whole; bytes
 // above 9 clamped, as the AVX2 conversion does.
@@ -234,7 +216,7 @@ NAGYSZAM_TARGET512 inline int CarryColumns(Columns column, int n, std::uint64_t 
     StoreG(cells, g, group);
     used[g] = ~_mm512_cmpeq_epi8_mask(group, _mm512_setzero_si512());
   }
-  for (int g = groups; g < kGroups; ++g) StoreG(cells, g, _mm512_setzero_si512());
+  FillFrom(cells, groups, _mm512_setzero_si512());
   for (int g = groups - 1; g >= 0; --g) {
     if (used[g] != 0) return 64 * g + 64 - std::countl_zero(used[g]);
   }
