@@ -10,7 +10,6 @@
 // that receives one. A vector's 32 cells make one mask, and the binary carry
 // out of one mask goes into the next.
 #include "numbers/avx2.h"
-#include "numbers/avx512.h"
 
 #if NAGYSZAM_AVX2
 
@@ -83,14 +82,12 @@ NAGYSZAM_TARGET bool Avx2::Equal(const std::uint8_t* a, const std::uint8_t* b) n
 
 template <>
 NAGYSZAM_TARGET bool Avx2::Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
-  if (use_avx512) return avx512::Greater(a, b);
   return GreaterThan(a, b);
 }
 
 template <>
 NAGYSZAM_TARGET Outcome Avx2::Add(const std::uint8_t* a, const std::uint8_t* b,
                                   std::uint8_t* s) noexcept {
-  if (use_avx512) return avx512::Add(a, b, s);
   const int n = UsedVectorsOf(a, b);
   const __m256i eight = _mm256_set1_epi8(8), nine = _mm256_set1_epi8(9);
   const __m256i ten = _mm256_set1_epi8(10), zero = _mm256_setzero_si256();
@@ -117,7 +114,6 @@ NAGYSZAM_TARGET Outcome Avx2::Add(const std::uint8_t* a, const std::uint8_t* b,
 template <>
 NAGYSZAM_TARGET Outcome Avx2::Subtract(const std::uint8_t* a, const std::uint8_t* b,
                                        std::uint8_t* d) noexcept {
-  if (use_avx512) return avx512::Subtract(a, b, d);
   const int n = UsedVectorsOf(a, b);
   // a < b writes nothing: the highest differing cell tells, usually in the
   // top used vector, where a pass of borrows would take the whole length.
@@ -180,7 +176,6 @@ NAGYSZAM_TARGET inline int Lowest(const std::uint8_t* x, __m256i skip) noexcept 
 template <>
 NAGYSZAM_TARGET Outcome Avx2::StepUp(const std::uint8_t* x, std::uint8_t* y,
                                      bool measure) noexcept {
-  if (use_avx512) return avx512::StepUp(x, y, measure);
   // The carry runs through the nines and stops at the first other cell.
   const int k = Lowest(x, _mm256_set1_epi8(9));
   if (k == kCells) {
@@ -195,7 +190,6 @@ NAGYSZAM_TARGET Outcome Avx2::StepUp(const std::uint8_t* x, std::uint8_t* y,
 template <>
 NAGYSZAM_TARGET Outcome Avx2::StepDown(const std::uint8_t* x, std::uint8_t* y,
                                        bool measure) noexcept {
-  if (use_avx512) return avx512::StepDown(x, y, measure);
   // The borrow runs through the zeros and stops at the first other cell; the
   // result is shorter only when that is the top one and holds 1.
   const int k = Lowest(x, _mm256_setzero_si256());

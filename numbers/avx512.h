@@ -11,14 +11,9 @@
 
 namespace nagyszam::kernels::avx512 {
 
-// The AVX2 set's kernels that it hands over when use_avx512 is set, for the
-// same arguments: on cells (avx512_cells.cpp) and on limbs
-// (avx512_limbs.cpp).
-bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
-Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
-Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
-Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
-Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
+// The AVX2 set's limb kernels that it hands over when use_avx512 is set,
+// for the same arguments (avx512_limbs.cpp); the kernels on cells are
+// declared with the Avx512 set (cells.h).
 int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb, std::uint8_t* p) noexcept;
 int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit, int n,
                      std::uint8_t* cells) noexcept;

@@ -1,8 +1,7 @@
-// The kernels every operation is built from, in two sets with one interface:
-// Portable (plain C++, eight cells to a 64-bit word) and Avx2 (32 cells to a
-// vector, x86-64 only), picked at run time; on processors with AVX-512 the
-// Avx2 set forms its longer products 64 cells to a vector. Internal to the
-// library.
+// The kernels every operation is built from, in sets with one interface:
+// Portable (plain C++, eight cells to a 64-bit word), Avx2 (32 cells to a
+// vector, x86-64 only) and Avx512 (Avx2 with 64 cells to a vector where
+// that pays), picked at run time. Internal to the library.
 #pragma once
 
 #include <bit>
@@ -164,7 +163,9 @@ static_assert(!std::is_same_v<Avx2, Portable>, "the AVX2 build has its own kerne
 // it to run the portable set.
 extern bool use_avx2;
 // Set at start-up when the CPU and the system also support AVX-512 (F and
-// BW): the AVX2 set then forms its longer products on 512-bit vectors.
+// BW): the Avx512 set (below) runs then, and the AVX2 set's limb kernels
+// take their longest loops on 512-bit vectors. The tests clear it to run
+// the AVX2 set alone.
 extern bool use_avx512;
 #else
 using Avx2 = Portable;
@@ -172,9 +173,43 @@ constexpr bool use_avx2 = false;
 constexpr bool use_avx512 = false;
 #endif
 
-// f(Avx2{}) or f(Portable{}), whichever set runs.
+#if NAGYSZAM_AVX2
+// The AVX2 set with its kernels on cells taken 64 cells to a vector
+// (avx512_cells.cpp), for processors with AVX-512; the limb kernels it
+// inherits hand their longest loops over themselves.
+namespace avx512 {
+bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
+Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
+Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
+Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
+Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
+}  // namespace avx512
+
+struct Avx512 : Avx2 {
+  static bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
+    return avx512::Greater(a, b);
+  }
+  static Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept {
+    return avx512::Add(a, b, s);
+  }
+  static Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept {
+    return avx512::Subtract(a, b, d);
+  }
+  static Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept {
+    return avx512::StepUp(x, y, measure);
+  }
+  static Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept {
+    return avx512::StepDown(x, y, measure);
+  }
+};
+#else
+using Avx512 = Portable;
+#endif
+
+// f(Avx512{}), f(Avx2{}) or f(Portable{}), whichever set runs.
 template <class F>
 inline decltype(auto) Run(F f) noexcept {
+  if (use_avx512) return f(Avx512{});
   if (use_avx2) return f(Avx2{});
   return f(Portable{});
 }

@@ -72,8 +72,7 @@ inline bool Same(const NemNegEgesz& a, const NemNegEgesz& b) {
   return a == b;
 }
 
-// The kernels that run: the portable set, the AVX2 set alone, or the AVX2
-// set with its 512-bit product.
+// The kernels that run: the portable, AVX2 or AVX-512 set.
 enum class KernelSet { kPortable, kAvx2, kAvx512 };
 
 inline const char* Name(KernelSet set) {
@@ -96,7 +95,7 @@ class UseKernels {
   explicit UseKernels(KernelSet set) {
 #if NAGYSZAM_AVX2
     if (set == KernelSet::kPortable) kernels::use_avx2 = false;
-    if (set == KernelSet::kAvx2) kernels::use_avx512 = false;
+    if (set != KernelSet::kAvx512) kernels::use_avx512 = false;
 #endif
     (void)set;
   }
