@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "console/short_text.h"
+
 namespace nagyszam {
 namespace {
 
@@ -66,6 +68,24 @@ TEST(Charset, ControlBytesShowAsSymbols) {
       for (int i = 0; i < chars.ShownLength[b]; ++i)
         EXPECT_TRUE(chars.Shown[b][i] >= 0x20 && chars.Shown[b][i] != 0x7F) << b;
   }
+}
+
+// The program's texts are turned into code page 852 while it compiles; the
+// C library's converter must give the same bytes, for characters of two and
+// three bytes in UTF-8 alike.
+TEST(Charset, CompiledTextsAsTheLibraryConvertsThem) {
+  static constexpr char8_t kUtf8[] =
+      u8"Árvíztűrő tükörfúrógép ŐőŰű ─│┌┐└┘├┤┬┴┼ ░▒▓█ ═║╔╗╚╝ ¤§°´˘˙˛˝";
+  constexpr ShortText kCompiled = Cp852Text(kUtf8);
+  iconv_t cd = iconv_open("CP852", "UTF-8");
+  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  std::string in(reinterpret_cast<const char*>(kUtf8)), out(sizeof kUtf8, '\0');
+  char *inPos = in.data(), *outPos = out.data();
+  std::size_t inLeft = in.size(), outLeft = out.size();
+  ASSERT_NE(iconv(cd, &inPos, &inLeft, &outPos, &outLeft), static_cast<std::size_t>(-1));
+  iconv_close(cd);
+  out.resize(out.size() - outLeft);
+  EXPECT_EQ(std::string(kCompiled.Bytes.begin(), kCompiled.Bytes.begin() + kCompiled.Length), out);
 }
 
 }  // namespace
