@@ -68,7 +68,11 @@ const Case kCases[] = {
      2,
      {{[] { PlaceCursor(3, 2); }, "\x1b[2;3H"},
       {[] { ClearScreen(); }, "\x1b[H\x1b[2J"},
-      {[] { WriteChar('a'); }, "a"}}},
+      {[] { WriteChar('a'); }, "a"},
+      {[] { ClearScreen(); }, "\x1b[H\x1b[2J"}}},
+    // The case before leaves the terminal's cursor known, at home: a new
+    // start cannot know that the terminal still has it there.
+    {"a new start places the cursor again", 6, 2, 6, 2, {{[] { WriteChar('b'); }, "\x1b[1;1Hb"}}},
 };
 
 TEST(TerminalBackend, SendsACursorMoveOnlyWhereNeeded) {
