@@ -184,23 +184,28 @@ NAGYSZAM_TARGET512 inline __m512i LoadLimbs(const std::uint64_t* x, int g, int n
   return _mm512_maskz_loadu_epi64(static_cast<__mmask8>((1u << left) - 1), x + 8 * g);
 }
 
-// Carry's work for the columns column(g), eight at a time (see the AVX2
-// CarryColumns): all are read before any cell is written.
-template <class Columns>
-NAGYSZAM_TARGET512 inline int CarryColumns(Columns column, int n, std::uint64_t shift,
-                                           std::uint8_t* cells) noexcept {
-  // Lanes from n on, all in the last group, are dropped: the columns there
-  // as zero, the limbs they receive as the part past 10^(8n).
+}  // namespace
+
+NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v,
+                                        std::uint64_t digit, int n, std::uint8_t* cells) noexcept {
+  // The AVX2 SubtractMultiple eight columns at a time: the products go
+  // straight into the carry, with no trip through memory, and u and v are
+  // read before any cell is written. Lanes from n on, all in the last group,
+  // are dropped: the columns there as zero, the limbs they receive as the
+  // part past 10^(8n).
+  const __m512i factor = _mm512_set1_epi64(static_cast<long long>(digit));
   const int groups = (n + 7) / 8;
   const auto keep = static_cast<__mmask8>((1u << (n - 8 * (groups - 1))) - 1);
-  const __m512i shifted = _mm512_set1_epi64(static_cast<long long>(shift * kBase - shift));
+  constexpr std::uint64_t kShift = limbs::kShift;
+  const __m512i shifted = _mm512_set1_epi64(static_cast<long long>(kShift * kBase - kShift));
   Carries carries{_mm512_setzero_si512(), _mm512_setzero_si512()};
   __m512i limbs[kGroups];
   __mmask8 wide = 0;
   for (int g = 0; g < groups; ++g) {
-    __m512i c = _mm512_add_epi64(column(g), shifted);
-    if (g == 0)
-      c = _mm512_mask_add_epi64(c, 1, c, _mm512_set1_epi64(static_cast<long long>(shift)));
+    const __m512i column =
+        _mm512_sub_epi64(LoadLimbs(u, g, n), _mm512_mul_epu32(factor, LoadLimbs(v, g, n)));
+    __m512i c = _mm512_add_epi64(column, shifted);
+    if (g == 0) c = _mm512_mask_add_epi64(c, 1, c, _mm512_set1_epi64(kShift));
     if (g == groups - 1) c = _mm512_maskz_mov_epi64(keep, c);
     limbs[g] = CarryGroup(c, carries);
     if (g == groups - 1) limbs[g] = _mm512_maskz_mov_epi64(keep, limbs[g]);
@@ -221,18 +226,6 @@ NAGYSZAM_TARGET512 inline int CarryColumns(Columns column, int n, std::uint64_t 
     if (used[g] != 0) return 64 * g + 64 - std::countl_zero(used[g]);
   }
   return 0;
-}
-
-}  // namespace
-
-NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v,
-                                        std::uint64_t digit, int n, std::uint8_t* cells) noexcept {
-  // The products go straight into the carry, with no trip through memory.
-  const __m512i factor = _mm512_set1_epi64(static_cast<long long>(digit));
-  const auto column = [=](int g) NAGYSZAM_TARGET512 {
-    return _mm512_sub_epi64(LoadLimbs(u, g, n), _mm512_mul_epu32(factor, LoadLimbs(v, g, n)));
-  };
-  return CarryColumns(column, n, limbs::kShift, cells);
 }
 
 }  // namespace nagyszam::kernels::avx512
