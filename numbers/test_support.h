@@ -266,7 +266,9 @@ void CheckDivision(std::string& report, const char* name, Op op, const T& a, con
 // Every non-negative operation on a and b; "" when all match the model.
 inline std::string CheckNonNegative(const NemNegEgesz& a, const NemNegEgesz& b, bool preset) {
   std::string report;
-  const NemNegEgesz stale = Num("9876543210 e100 1x50");
+  // What the outputs held before: a digit in every cell, so that a cell
+  // left unwritten shows.
+  const NemNegEgesz stale = Num("9876543210 3x196 1x50");
   const Z za(a), zb(b);
   const int cmp = mpz_cmp(za, zb);
   if (TopIndex(a) != static_cast<int>(Text(a).size()) - 1) Fail(report, "TopIndex of " + Text(a));
@@ -301,7 +303,7 @@ inline std::string CheckNonNegative(const NemNegEgesz& a, const NemNegEgesz& b, 
 // Every signed operation on a and b; "" when all match the model.
 inline std::string CheckSigned(const Egesz& a, const Egesz& b, bool preset) {
   std::string report;
-  const Egesz stale = Signed("-9876543210 e100 1x50");
+  const Egesz stale = Signed("-9876543210 3x196 1x50");
   const Z za(a), zb(b);
   const int cmp = mpz_cmp(za, zb);
   if (EgeszEqual(a, b) != (cmp == 0) || EgeszGreater(a, b) != (cmp > 0)) {
