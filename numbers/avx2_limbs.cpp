@@ -352,6 +352,7 @@ NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, N
   // with its large stack frame, is not entered. Its length, about a
   // twentieth of its time, is taken only when asked for.
   if (BothShort(a.data(), b.data())) {
+    if (use_avx512) return avx512::ShortProduct(a.data(), b.data(), p.data(), measure);
     return measure ? ProductOf<1, 1>(a.data(), b.data(), p.data())
                    : ProductOf<1, 1, false>(a.data(), b.data(), p.data());
   }
