@@ -130,6 +130,10 @@ NAGYSZAM_TARGET inline int LengthIn(const std::uint8_t* x, int n) noexcept {
   return n == 0 ? 0 : LengthAt(LoadV(x, n - 1), n);
 }
 
+// p = a * b for numbers not both of one vector: the shared limb code,
+// compiled for AVX2. Returns p's length.
+int LongProduct(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
+
 }  // namespace nagyszam::kernels::avx2
 
 #endif

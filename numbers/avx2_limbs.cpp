@@ -336,13 +336,13 @@ NAGYSZAM_TARGET inline bool BothShort(const std::uint8_t* a, const std::uint8_t*
   return !Any(above);
 }
 
-NAGYSZAM_TARGET_ALL __attribute__((noinline)) int LongProduct(const NemNegEgesz& a,
-                                                              const NemNegEgesz& b,
-                                                              NemNegEgesz& p) noexcept {
+}  // namespace
+
+NAGYSZAM_TARGET_ALL __attribute__((noinline)) int avx2::LongProduct(const NemNegEgesz& a,
+                                                                    const NemNegEgesz& b,
+                                                                    NemNegEgesz& p) noexcept {
   return limbs::Multiply<Avx2>(a, b, p);
 }
-
-}  // namespace
 
 template <>
 NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
@@ -352,7 +352,6 @@ NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, N
   // with its large stack frame, is not entered. Its length, about a
   // twentieth of its time, is taken only when asked for.
   if (BothShort(a.data(), b.data())) {
-    if (use_avx512) return avx512::ShortProduct(a.data(), b.data(), p.data(), measure);
     return measure ? ProductOf<1, 1>(a.data(), b.data(), p.data())
                    : ProductOf<1, 1, false>(a.data(), b.data(), p.data());
   }

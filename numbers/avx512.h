@@ -15,10 +15,6 @@ namespace nagyszam::kernels::avx512 {
 // for the same arguments (avx512_limbs.cpp); the kernels on cells are
 // declared with the Avx512 set (cells.h).
 int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb, std::uint8_t* p) noexcept;
-// The product of a and b of at most 32 cells each; p's length when asked
-// to measure, otherwise 0.
-int ShortProduct(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* p,
-                 bool measure) noexcept;
 int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit, int n,
                      std::uint8_t* cells) noexcept;
 

@@ -175,14 +175,17 @@ constexpr bool use_avx512 = false;
 
 #if NAGYSZAM_AVX2
 // The AVX2 set with its kernels on cells taken 64 cells to a vector
-// (avx512_cells.cpp), for processors with AVX-512; the limb kernels it
-// inherits hand their longest loops over themselves.
+// (avx512_cells.cpp) and its own Multiply, which takes two short numbers
+// on one vector and hands the rest to the AVX2 one (avx512_limbs.cpp), for
+// processors with AVX-512; the limb kernels it inherits hand their longest
+// loops over themselves.
 namespace avx512 {
 bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
 Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
 Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
 Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
 Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
+int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p, bool measure) noexcept;
 }  // namespace avx512
 
 struct Avx512 : Avx2 {
@@ -200,6 +203,10 @@ struct Avx512 : Avx2 {
   }
   static Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept {
     return avx512::StepDown(x, y, measure);
+  }
+  static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
+                      bool measure) noexcept {
+    return avx512::Multiply(a, b, p, measure);
   }
 };
 #else
