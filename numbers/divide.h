@@ -1,11 +1,12 @@
 // Division, written once for both kernel sets: K supplies the conversions
 // between cells and base 10^8 limbs and the carrying of column sums, and
-// the code here compiles for K's instruction set. Five ways, by the
-// operands' lengths: short numbers in binary, a one-limb divisor by short
-// division, a divisor of up to 18 digits in binary chunks, a one-limb
-// quotient in one pass, the rest by long division. Each has read all it
-// needs from a and b before it writes q or r, and when q and r are one
-// object it ends up holding r. Internal to the library.
+// the code here compiles for K's instruction set. Six ways, by the
+// operands' lengths: short numbers in binary, by a divisor of one machine
+// word or a longer one, a one-limb divisor by short division, a divisor of
+// up to 18 digits in binary chunks, a one-limb quotient in one pass, the
+// rest by long division. Each has read all it needs from a and b before it
+// writes q or r, and when q and r are one object it ends up holding r.
+// Internal to the library.
 #pragma once
 
 #include <cmath>
@@ -45,6 +46,46 @@ inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
   limbs[4] = top;
 }
 
+// x / y and x % y for y from 1 to 2^64 - 1: one hardware division, or two
+// when the quotient does not fit 64 bits.
+inline Wide DivideByWord(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept {
+  const auto high = static_cast<std::uint64_t>(x >> 64), low = static_cast<std::uint64_t>(x);
+  if (high == 0) {
+    rest = low % y;
+    return low / y;
+  }
+  if (high < y) return DivideWide(x, y, rest);
+  return Wide{high / y} << 64 | DivideWide(Wide{high % y} << 64 | low, y, rest);
+}
+
+// x / y and x % y for y other than zero. From 2^64 up the quotient fits 64
+// bits, and one hardware division estimates it, half of x by y's top 64
+// bits: at most one over, so that one less is the quotient or one short,
+// which the remainder tells.
+inline Wide DivideBy(Wide x, Wide y, Wide& rest) noexcept {
+  const auto top = static_cast<std::uint64_t>(y >> 64);
+  if (top == 0) {
+    std::uint64_t remainder = 0;
+    const Wide quotient = DivideByWord(x, static_cast<std::uint64_t>(y), remainder);
+    rest = remainder;
+    return quotient;
+  }
+  const int shift = std::countl_zero(top);
+  std::uint64_t ignored = 0;
+  std::uint64_t quotient =
+      DivideWide(x >> 1, static_cast<std::uint64_t>((y << shift) >> 64), ignored) >> (63 - shift);
+  if (quotient != 0) --quotient;
+  rest = x - Wide{quotient} * y;
+  if (rest >= y) ++quotient, rest -= y;
+  return quotient;
+}
+
+// Limbs 0..4 as one number.
+inline Wide Join(const std::uint64_t* limbs) noexcept {
+  return limbs[0] + limbs[1] * kBase + Wide{limbs[2] + limbs[3] * kBase} * kPiece +
+         Wide{limbs[4]} * (Wide{kPiece} * kPiece);
+}
+
 // Dividends below 10^38 and divisors below 10^19 fit 128 and 64 bits:
 // binary division is exact, and the conversions take a few limbs each.
 // Returns false (nothing written) when the divisor's bytes, outside 0..9,
@@ -57,26 +98,47 @@ bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, NemNegEges
   K::ToLimbs(b.data(), 3, lb);
   const Wide divisor = lb[0] + lb[1] * kBase + Wide{lb[2]} * kPiece;
   if (divisor >> 64 != 0) return false;
-  const auto y = static_cast<std::uint64_t>(divisor);
-  const Wide x = la[0] + la[1] * kBase + Wide{la[2] + la[3] * kBase} * kPiece +
-                 Wide{la[4]} * (Wide{kPiece} * kPiece);
-  const auto high = static_cast<std::uint64_t>(x >> 64);
   std::uint64_t rest = 0;
-  Wide quotient = 0;
-  if (high == 0) {
-    quotient = static_cast<std::uint64_t>(x) / y;
-    rest = static_cast<std::uint64_t>(x) % y;
-  } else if (high < y) {
-    quotient = DivideWide(x, y, rest);
-  } else {
-    quotient = Wide{high / y} << 64 |
-               DivideWide(Wide{high % y} << 64 | static_cast<std::uint64_t>(x), y, rest);
-  }
+  const Wide quotient = DivideByWord(Join(la), static_cast<std::uint64_t>(divisor), rest);
   alignas(32) std::uint64_t limbs[8];
   BinaryToLimbs(quotient, limbs);
   lengths.quotient = K::FromLimbs(limbs, limbs[4] != 0 ? 5 : 4, q.data());
   BinaryToLimbs(rest, limbs);
   lengths.remainder = K::FromLimbs(limbs, 3, r.data());
+  return true;
+}
+
+// Longer divisors in binary too: numbers below 10^38 fit 128 bits. A
+// dividend of up to 38 digits takes one division; one of 39 or 40 digits,
+// by a divisor of 9 to 30 digits, two: its top 32 digits, then what is
+// left of them times 10^8 plus its last 8 digits, below 10^38. Returns
+// false (nothing written) when bytes outside 0..9 make an operand of up to
+// 38 cells 10^38 or more.
+template <class K>
+bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
+                  NemNegEgesz& r, Lengths& lengths) noexcept {
+  alignas(32) std::uint64_t la[8] = {}, lb[8] = {};
+  K::ToLimbs(a.data(), (ca + 7) / 8, la);
+  K::ToLimbs(b.data(), (cb + 7) / 8, lb);
+  constexpr std::uint64_t kTop = 1'000'000;  // limb 4 of a number below 10^38
+  if (lb[4] >= kTop || (ca <= 38 && la[4] >= kTop)) return false;
+  const Wide y = Join(lb);
+  Wide quotient = 0, rest = 0;
+  if (ca <= 38) {
+    quotient = DivideBy(Join(la), y, rest);
+  } else {
+    const std::uint64_t upper[5] = {la[1], la[2], la[3], la[4], 0};
+    Wide upper_rest = 0;
+    const Wide high = DivideBy(Join(upper), y, upper_rest);
+    quotient = high * kBase + DivideBy(upper_rest * kBase + la[0], y, rest);
+  }
+  alignas(32) std::uint64_t limbs[8];
+  BinaryToLimbs(quotient, limbs);
+  lengths.quotient = K::FromLimbs(limbs, limbs[4] != 0 ? 5 : 4, q.data());
+  BinaryToLimbs(rest, limbs);
+  // Below y: three limbs when y fits 64 bits.
+  lengths.remainder =
+      y >> 64 == 0 ? K::FromLimbs(limbs, 3, r.data()) : K::FromLimbs(limbs, 5, r.data());
   return true;
 }
 
@@ -414,6 +476,10 @@ Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNe
   Lengths lengths{};
   const int na = (ca + 7) / 8, nb = (cb + 7) / 8;
   if (ca <= 38 && cb <= 19 && DivideBinary<K>(a, na, b, q, r, lengths)) return lengths;
+  if ((ca <= 38 || (ca <= 40 && cb >= 9 && cb <= 30)) &&
+      DivideLonger<K>(a, ca, b, cb, q, r, lengths)) {
+    return lengths;
+  }
   if (nb == 1) {
     alignas(32) std::uint64_t d[4];
     K::ToLimbs(b.data(), 1, d);

@@ -33,7 +33,13 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       "9x255", "9", "9x129", "9x127", "9x255", "99",
       // divisors of 9 to 18 digits: the smallest and largest, and a step
       // whose quotient limb is exact, so that its estimate is one short
-      "9x256", "1 e8", "9x256", "9x18", "123456789 e200", "123456789"};
+      "9x256", "1 e8", "9x256", "9x18", "123456789 e200", "123456789",
+      // binary division by longer divisors: 2^128 - 1 = (2^64 + 1)(2^64 - 1),
+      // divisors at 2^64, the dividend's and the divisor's length bounds
+      "340282366920938463463374607431768211455", "18446744073709551617",
+      "340282366920938463463374607431768211455", "18446744073709551615", "9x38",
+      "18446744073709551616", "9x38", "9x20", "9x38", "1 e37", "9x40", "9x30", "9x40", "1 e30",
+      "9x40", "5 e30", "9x40", "2", "1 e39", "1 e8", "9x40", "9x8", "9x41", "9x30", "9x40", "9x31"};
   for (const auto set :
        {testing::KernelSet::kPortable, testing::KernelSet::kAvx2, testing::KernelSet::kAvx512}) {
     if (!testing::Available(set)) continue;
