@@ -66,9 +66,15 @@ NAGYSZAM_TARGET512 inline int LengthOf(const std::uint8_t* x) noexcept {
 }  // namespace
 
 NAGYSZAM_TARGET512 bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
-  // As the AVX2 Greater: the highest differing word, read as one integer.
-  std::uint32_t same = 0;
-  for (int g = 0; g < kGroups; ++g) {
+  // As the AVX2 Greater: the highest differing word, read as one integer,
+  // and the top group first.
+  std::uint32_t same = _mm512_cmpeq_epi64_mask(LoadG(a, kGroups - 1), LoadG(b, kGroups - 1));
+  if (same != 0xFF) {
+    const int w = 8 * (kGroups - 1) + 31 - std::countl_zero(~same & 0xFF);
+    return Load(a, w) > Load(b, w);
+  }
+  same <<= 8 * (kGroups - 1);
+  for (int g = 0; g < kGroups - 1; ++g) {
     same |= std::uint32_t{_mm512_cmpeq_epi64_mask(LoadG(a, g), LoadG(b, g))} << 8 * g;
   }
   if (same == ~std::uint32_t{0}) return false;
