@@ -39,7 +39,15 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       "340282366920938463463374607431768211455", "18446744073709551617",
       "340282366920938463463374607431768211455", "18446744073709551615", "9x38",
       "18446744073709551616", "9x38", "9x20", "9x38", "1 e37", "9x40", "9x30", "9x40", "1 e30",
-      "9x40", "5 e30", "9x40", "2", "1 e39", "1 e8", "9x40", "9x8", "9x41", "9x30", "9x40", "9x31"};
+      "9x40", "5 e30", "9x40", "2", "1 e39", "1 e8", "9x40", "9x8", "9x41", "9x30", "9x40", "9x31",
+      // dividends of 41 to 70 digits in four words: the length bounds, the
+      // largest quotients, divisors at 2^64 and with the top bit set, a
+      // step whose remainder's top word is the divisor's and whose word is
+      // then below 2^64 - 1, a dividend whose two halves carry when joined
+      "1 e40", "9x31", "9x70", "9x33", "9x70", "9x32", "9x71", "9x34", "9x70", "1 e33", "9x41",
+      "9x38", "9x41", "9x39", "9x70", "9x38", "9x46", "1 e8", "9x57", "18446744073709551615",
+      "9x57", "18446744073709551616", "5539557245334978350284499700203117098995615872843765",
+      "3 e27 11", "25528363805804972456625876863 9x32", "9x30"};
   for (const auto set :
        {testing::KernelSet::kPortable, testing::KernelSet::kAvx2, testing::KernelSet::kAvx512}) {
     if (!testing::Available(set)) continue;
