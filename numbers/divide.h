@@ -37,9 +37,17 @@ inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
     limbs[3] = limbs[4] = 0;
     return;
   }
-  const Wide upper =
-      Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
-  top = DivideWide(upper, kPiece, middle);
+  if (high < kPiece) {
+    // Below 10^16 2^64, as every number of up to 35 digits: what is left
+    // above the low piece fits one word.
+    const std::uint64_t upper = DivideWide(x, kPiece, low);
+    top = upper / kPiece;
+    middle = upper % kPiece;
+  } else {
+    const Wide upper =
+        Wide{high / kPiece} << 64 | DivideWide(Wide{high % kPiece} << 64 | low, kPiece, low);
+    top = DivideWide(upper, kPiece, middle);
+  }
   limbs[0] = low % kBase;
   limbs[1] = low / kBase;
   limbs[2] = middle % kBase;
