@@ -158,25 +158,50 @@ bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, Ne
   return true;
 }
 
+// For d = (d1 d0) with d1's top bit set: floor((2^192 - 1) / d) - 2^64,
+// which turns each division by d below into multiplies. One hardware
+// division for d1's own reciprocal, then d0 taken in, lowering it by at
+// most four.
+inline std::uint64_t Reciprocal(Wide d) noexcept {
+  const auto d1 = static_cast<std::uint64_t>(d >> 64), d0 = static_cast<std::uint64_t>(d);
+  std::uint64_t ignored = 0;
+  std::uint64_t v = DivideWide(Wide{~d1} << 64 | ~std::uint64_t{0}, d1, ignored);
+  std::uint64_t p = d1 * v + d0;
+  if (p < d0) {
+    --v;
+    if (p >= d1) --v, p -= d1;
+    p -= d1;
+  }
+  const Wide t = Wide{v} * d0;
+  const auto t1 = static_cast<std::uint64_t>(t >> 64);
+  p += t1;
+  if (p < t1) {
+    --v;
+    if ((Wide{p} << 64 | static_cast<std::uint64_t>(t)) >= d) --v;
+  }
+  return v;
+}
+
 // The top quotient word of (n2 n1 n0) by d = (d1 d0), d1's top bit set,
-// for (n2 n1) below d, and the remainder in rest. One hardware division of
-// (n2 n1) by d1 gives at most two over, and the test against d0 takes it
-// down to the exact word: q d > (n2 n1 n0) exactly while q d0 > left 2^64 +
-// n0.
-inline std::uint64_t DivideThreeByTwo(std::uint64_t n2, Wide low, Wide d, Wide& rest) noexcept {
+// for (n2 n1) below d, and the remainder in rest; v is d's Reciprocal. The
+// multiply by v estimates the word at most one over or under, and the
+// remainder's top word against the estimate's low one, then against d,
+// puts it right.
+inline std::uint64_t DivideThreeByTwo(std::uint64_t n2, Wide low, Wide d, std::uint64_t v,
+                                      Wide& rest) noexcept {
   const auto d1 = static_cast<std::uint64_t>(d >> 64), d0 = static_cast<std::uint64_t>(d);
   const auto n1 = static_cast<std::uint64_t>(low >> 64), n0 = static_cast<std::uint64_t>(low);
-  // n2 reaches d1 only as n2 = d1; then the word is at most 2^64 - 1, and
-  // (n2 n1) - (2^64 - 1) d1 = n1 + d1.
-  std::uint64_t quotient = ~std::uint64_t{0};
-  Wide left = Wide{n1} + d1;
-  if (n2 < d1) {
-    std::uint64_t word_rest = 0;
-    quotient = DivideWide(Wide{n2} << 64 | n1, d1, word_rest);
-    left = word_rest;
+  const Wide estimate = Wide{v} * n2 + (Wide{n2} << 64 | n1);
+  auto quotient = static_cast<std::uint64_t>(estimate >> 64);
+  const std::uint64_t r1 = n1 - quotient * d1;
+  Wide left = (Wide{r1} << 64 | n0) - Wide{d0} * quotient - d;  // modulo 2^128
+  ++quotient;
+  if (static_cast<std::uint64_t>(left >> 64) >= static_cast<std::uint64_t>(estimate)) {
+    --quotient;
+    left += d;
   }
-  while (left >> 64 == 0 && Wide{quotient} * d0 > (left << 64 | n0)) --quotient, left += d1;
-  rest = low - Wide{quotient} * d;  // below d, so exact modulo 2^128
+  if (left >= d) ++quotient, left -= d;
+  rest = left;
   return quotient;
 }
 
@@ -230,12 +255,13 @@ bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
       x_low <<= shift;
     }
     if (x_high >= d) return false;  // the quotient would pass 2^128
+    const std::uint64_t v = Reciprocal(d);
     Wide upper_rest = 0;
     const std::uint64_t upper = DivideThreeByTwo(static_cast<std::uint64_t>(x_high >> 64),
-                                                 x_high << 64 | x_low >> 64, d, upper_rest);
+                                                 x_high << 64 | x_low >> 64, d, v, upper_rest);
     const std::uint64_t lower =
         DivideThreeByTwo(static_cast<std::uint64_t>(upper_rest >> 64),
-                         upper_rest << 64 | static_cast<std::uint64_t>(x_low), d, rest);
+                         upper_rest << 64 | static_cast<std::uint64_t>(x_low), d, v, rest);
     quotient = Wide{upper} << 64 | lower;
     rest >>= shift;
   }
