@@ -19,8 +19,10 @@ TEST(OutputBuffer, MoreThanItHoldsLeavesWhole) {
   StartOutputBuffer(fd, *buffer);
   std::string sent;
   for (int i = 0; sent.size() < 3 * OutputBufferSize; ++i) {
-    const std::string piece(1 + i % 700, static_cast<char>('a' + i % 26));
+    // Sizes that rise and fall, so that pieces land on a nearly full buffer.
+    const std::string piece(1 + i * 37 % 700, static_cast<char>('a' + i % 26));
     Append(*buffer, reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
+    ASSERT_LE(buffer->Length, OutputBufferSize);  // never past its own bytes
     sent += piece;
   }
   Flush(*buffer);
