@@ -89,6 +89,9 @@ inline Wide DivideBy(Wide x, Wide y, Wide& rest) noexcept {
   return quotient;
 }
 
+// Limb 4 of a number below 10^38, which fits 128 bits, is below this.
+constexpr std::uint64_t kWideTop = 1'000'000;
+
 // Limbs 0..4 as one number.
 inline Wide Join(const std::uint64_t* limbs) noexcept {
   return limbs[0] + limbs[1] * kBase + Wide{limbs[2] + limbs[3] * kBase} * kPiece +
@@ -142,8 +145,7 @@ bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, Ne
   alignas(32) std::uint64_t la[8] = {}, lb[8] = {};
   K::ToLimbs(a.data(), (ca + 7) / 8, la);
   K::ToLimbs(b.data(), (cb + 7) / 8, lb);
-  constexpr std::uint64_t kTop = 1'000'000;  // limb 4 of a number below 10^38
-  if (lb[4] >= kTop || (ca <= 38 && la[4] >= kTop)) return false;
+  if (lb[4] >= kWideTop || (ca <= 38 && la[4] >= kWideTop)) return false;
   const Wide y = Join(lb);
   Wide quotient = 0, rest = 0;
   if (ca <= 38) {
@@ -219,8 +221,7 @@ bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
   la[8] = lb[4] = 0;  // past the limbs written when those end at 8 and 4
   K::ToLimbs(a.data(), (ca + 7) / 8, la);
   K::ToLimbs(b.data(), (cb + 7) / 8, lb);
-  constexpr std::uint64_t kTop = 1'000'000;  // limb 4 of a number below 10^38
-  if (lb[4] >= kTop || la[8] >= kTop) return false;
+  if (lb[4] >= kWideTop || la[8] >= kWideTop) return false;
   const std::uint64_t last[5] = {la[0], la[1], la[2], la[3], 0};
   const Wide y = Join(lb), high = Join(la + 4), low = Join(last);
   // x = high 10^32 + low as (x3 x2 x1 x0).
