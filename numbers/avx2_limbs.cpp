@@ -360,8 +360,8 @@ NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, N
 
 template <>
 NAGYSZAM_TARGET_ALL Lengths Avx2::DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
-                                         NemNegEgesz& q, NemNegEgesz& r) noexcept {
-  return limbs::Divide<Avx2>(a, ca, b, cb, q, r);
+                                         NemNegEgesz& q, NemNegEgesz& r, bool measure) noexcept {
+  return limbs::Divide<Avx2>(a, ca, b, cb, q, r, measure);
 }
 
 }  // namespace nagyszam::kernels

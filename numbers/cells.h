@@ -150,9 +150,10 @@ struct Set {
   // measure; otherwise p's length or 0.
   static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
                       bool measure) noexcept;
-  // q, r = a / b, a % b for a and b of lengths ca >= cb >= 1.
+  // q, r = a / b, a % b for a and b of lengths ca >= cb >= 1. Returns
+  // their lengths when asked to measure; otherwise they may be zero.
   static Lengths DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
-                        NemNegEgesz& r) noexcept;
+                        NemNegEgesz& r, bool measure) noexcept;
 };
 
 using Portable = Set<false>;

@@ -10,6 +10,8 @@
 // Internal to the library.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <type_traits>
 
@@ -98,38 +100,68 @@ inline Wide Join(const std::uint64_t* limbs) noexcept {
          Wide{limbs[4]} * (Wide{kPiece} * kPiece);
 }
 
-// q and r from a binary quotient and remainder below 2^128; short_rest
-// when the remainder is below 2^64, three limbs. Each count is written out
-// so that each conversion compiles for its own: 2 to 4% faster than one
-// conversion of a count chosen at run time.
+// 10^0 .. 10^38, the powers of ten below 2^128.
+inline constexpr std::array<Wide, 39> kTens = [] {
+  std::array<Wide, 39> tens{};
+  Wide ten = 1;
+  for (Wide& t : tens) t = ten, ten *= 10;
+  return tens;
+}();
+
+// The digits of x, 0 for zero. A number of b bits has (b * 1233) >> 12
+// digits or one more (1233 / 2^12 is log10 2 low by 5 * 10^-6, which stays
+// under one digit's worth up to 128 bits), and one compare tells which.
+// Straight from the binary result, this does not wait for its cells.
+constexpr int DecimalLength(Wide x) noexcept {
+  const auto high = static_cast<std::uint64_t>(x >> 64);
+  const int bits = high != 0 ? 128 - std::countl_zero(high)
+                             : 64 - std::countl_zero(static_cast<std::uint64_t>(x));
+  const int guess = bits * 1233 >> 12;
+  return guess + (x >= kTens[guess]);
+}
+static_assert(DecimalLength(0) == 0 && DecimalLength(9) == 1 && DecimalLength(10) == 2);
+static_assert(DecimalLength(kTens[38] - 1) == 38 && DecimalLength(~Wide{0}) == 39);
+
+// A quotient and remainder below 2^128, as the binary ways leave them;
+// short_rest when the remainder is below 2^64.
+struct Binary {
+  Wide quotient, rest;
+  bool short_rest;
+};
+
+// q and r from x: the remainder in three limbs when short. Each count is
+// written out so that each conversion compiles for its own: 2 to 4% faster
+// than one conversion of a count chosen at run time. The lengths, when
+// asked to measure, come from the binary numbers, sooner than from the
+// cells; otherwise zero.
 template <class K>
-void StoreBinary(Wide quotient, Wide rest, bool short_rest, NemNegEgesz& q, NemNegEgesz& r,
-                 Lengths& lengths) noexcept {
+Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& r) noexcept {
   alignas(32) std::uint64_t limbs[8];
-  BinaryToLimbs(quotient, limbs);
-  lengths.quotient = K::FromLimbs(limbs, limbs[4] != 0 ? 5 : 4, q.data());
-  BinaryToLimbs(rest, limbs);
-  lengths.remainder =
-      short_rest ? K::FromLimbs(limbs, 3, r.data()) : K::FromLimbs(limbs, 5, r.data());
+  BinaryToLimbs(x.quotient, limbs);
+  K::FromLimbs(limbs, limbs[4] != 0 ? 5 : 4, q.data());
+  BinaryToLimbs(x.rest, limbs);
+  x.short_rest ? K::FromLimbs(limbs, 3, r.data()) : K::FromLimbs(limbs, 5, r.data());
+  if (!measure) return {};
+  return {DecimalLength(x.quotient), DecimalLength(x.rest)};
 }
 
 // Dividends below 10^38 and divisors below 10^19 fit 128 and 64 bits:
 // binary division is exact, and the conversions take a few limbs each.
 // DivideLonger below could do this too; apart, with the divisor's three
 // limbs and no test of its top, the commonest short division is 8% faster.
-// Returns false (nothing written) when the divisor's bytes, outside 0..9,
-// make it 2^64 or more.
+// Returns false when the divisor's bytes, outside 0..9, make it 2^64 or
+// more.
 template <class K>
-bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, NemNegEgesz& q,
-                  NemNegEgesz& r, Lengths& lengths) noexcept {
+bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, Binary& out) noexcept {
   alignas(32) std::uint64_t la[8] = {}, lb[4];
   K::ToLimbs(a.data(), na, la);
   K::ToLimbs(b.data(), 3, lb);
   const Wide divisor = lb[0] + lb[1] * kBase + Wide{lb[2]} * kPiece;
   if (divisor >> 64 != 0) return false;
   std::uint64_t rest = 0;
-  const Wide quotient = DivideByWord(Join(la), static_cast<std::uint64_t>(divisor), rest);
-  StoreBinary<K>(quotient, rest, true, q, r, lengths);
+  out.quotient = DivideByWord(Join(la), static_cast<std::uint64_t>(divisor), rest);
+  out.rest = rest;
+  out.short_rest = true;
   return true;
 }
 
@@ -137,11 +169,11 @@ bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, NemNegEges
 // dividend of up to 38 digits takes one division; one of 39 or 40 digits,
 // by a divisor of 9 to 30 digits, two: its top 32 digits, then what is
 // left of them times 10^8 plus its last 8 digits, below 10^38. Returns
-// false (nothing written) when bytes outside 0..9 make an operand of up to
-// 38 cells 10^38 or more.
+// false when bytes outside 0..9 make an operand of up to 38 cells 10^38 or
+// more.
 template <class K>
-bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
-                  NemNegEgesz& r, Lengths& lengths) noexcept {
+bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
+                  Binary& out) noexcept {
   alignas(32) std::uint64_t la[8] = {}, lb[8] = {};
   K::ToLimbs(a.data(), (ca + 7) / 8, la);
   K::ToLimbs(b.data(), (cb + 7) / 8, lb);
@@ -156,7 +188,7 @@ bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, Ne
     const Wide high = DivideBy(Join(upper), y, upper_rest);
     quotient = high * kBase + DivideBy(upper_rest * kBase + la[0], y, rest);
   }
-  StoreBinary<K>(quotient, rest, y >> 64 == 0, q, r, lengths);
+  out = {quotient, rest, y >> 64 == 0};
   return true;
 }
 
@@ -212,11 +244,11 @@ inline std::uint64_t DivideThreeByTwo(std::uint64_t n2, Wide low, Wide d, std::u
 // digits. The divisor is below 10^38 and the quotient below 10^38: two
 // quotient words, each by one three-by-two step on the normalised operands
 // (or by two hardware divisions when the divisor fits one word). Returns
-// false (nothing written) when bytes outside 0..9 make an operand too
-// large or the quotient 2^128 or more.
+// false when bytes outside 0..9 make an operand too large or the quotient
+// 2^128 or more.
 template <class K>
-bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
-                     NemNegEgesz& r, Lengths& lengths) noexcept {
+bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
+                     Binary& out) noexcept {
   alignas(32) std::uint64_t la[12], lb[8];
   la[8] = lb[4] = 0;  // past the limbs written when those end at 8 and 4
   K::ToLimbs(a.data(), (ca + 7) / 8, la);
@@ -266,7 +298,7 @@ bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
     quotient = Wide{upper} << 64 | lower;
     rest >>= shift;
   }
-  StoreBinary<K>(quotient, rest, y1 == 0, q, r, lengths);
+  out = {quotient, rest, y1 == 0};
   return true;
 }
 
@@ -597,22 +629,21 @@ bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& 
   return true;
 }
 
-// q, r = a / b, a % b for lengths ca >= cb >= 1.
+// q, r = a / b, a % b for lengths ca >= cb >= 1. The lengths of q and r
+// are returned when asked to measure; otherwise they may be zero.
 template <class K>
 Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
-               NemNegEgesz& r) noexcept {
+               NemNegEgesz& r, bool measure) noexcept {
   Lengths lengths{};
   const int na = (ca + 7) / 8, nb = (cb + 7) / 8;
-  if (ca <= 38 && cb <= 19 && DivideBinary<K>(a, na, b, q, r, lengths)) return lengths;
-  if ((ca <= 38 || (ca <= 40 && cb >= 9 && cb <= 30)) &&
-      DivideLonger<K>(a, ca, b, cb, q, r, lengths)) {
-    return lengths;
-  }
-  // Up to 40 digits the shapes the binary ways above leave cost the long
-  // division less.
-  if (ca > 40 && ca <= 70 && cb >= 9 && cb <= 38 && ca - cb <= 37 &&
-      DivideFourWords<K>(a, ca, b, cb, q, r, lengths)) {
-    return lengths;
+  Binary binary{};
+  // Up to 40 digits the shapes the first two binary ways leave cost the
+  // long division less.
+  if ((ca <= 38 && cb <= 19 && DivideBinary<K>(a, na, b, binary)) ||
+      ((ca <= 38 || (ca <= 40 && cb >= 9 && cb <= 30)) && DivideLonger<K>(a, ca, b, cb, binary)) ||
+      (ca > 40 && ca <= 70 && cb >= 9 && cb <= 38 && ca - cb <= 37 &&
+       DivideFourWords<K>(a, ca, b, cb, binary))) {
+    return StoreBinary<K>(binary, measure, q, r);
   }
   if (nb == 1) {
     alignas(32) std::uint64_t d[4];

@@ -64,7 +64,7 @@ void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEg
       r = a;
       if (&q != &r) k.Clear(q.data());
     } else {
-      k.DivMod(a, ca, b, cb, q, r);
+      k.DivMod(a, ca, b, cb, q, r, false);
     }
   });
 }

@@ -197,8 +197,8 @@ int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& 
 
 template <>
 Lengths Portable::DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
-                         NemNegEgesz& r) noexcept {
-  return limbs::Divide<Portable>(a, ca, b, cb, q, r);
+                         NemNegEgesz& r, bool measure) noexcept {
+  return limbs::Divide<Portable>(a, ca, b, cb, q, r, measure);
 }
 
 }  // namespace nagyszam::kernels

@@ -127,7 +127,7 @@ void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
       r = dividend;
     } else {
       const bool na = Negative(a), nb = Negative(b);
-      const kernels::Lengths lengths = k.DivMod(ma, ca, mb, cb, q.Magnitude, r.Magnitude);
+      const kernels::Lengths lengths = k.DivMod(ma, ca, mb, cb, q.Magnitude, r.Magnitude, true);
       Finish(q, lengths.quotient, na != nb);
       Finish(r, lengths.remainder, na);
     }
