@@ -310,14 +310,19 @@ NAGYSZAM_TARGET int Avx2::Carry(const std::uint64_t* column, int n, std::uint64_
 }
 
 template <>
-NAGYSZAM_TARGET int Avx2::SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v,
+NAGYSZAM_TARGET int Avx2::SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b,
                                            std::uint64_t digit, int n,
                                            std::uint8_t* cells) noexcept {
-  if (use_avx512) return avx512::SubtractMultiple(u, v, digit, n, cells);
-  // The products go straight into the carry, with no trip through memory.
+  if (use_avx512) return avx512::SubtractMultiple(a, b, digit, n, cells);
+  // Converted first: converting each limb where the carry reads it measured
+  // 12 to 17% slower with AVX2. The products go straight into the carry.
+  alignas(32) std::uint64_t u[limbs::kCount], v[limbs::kCount];
+  ToLimbs(a, n, u);
+  ToLimbs(b, n, v);
+  const std::uint64_t *pu = u, *pv = v;  // not the arrays, which a lambda would copy
   const __m256i factor = _mm256_set1_epi64x(static_cast<long long>(digit));
-  const auto column = [u, v, factor](int g) NAGYSZAM_TARGET {
-    return _mm256_sub_epi64(LoadSlots(u + 4 * g), _mm256_mul_epu32(factor, LoadSlots(v + 4 * g)));
+  const auto column = [pu, pv, factor](int g) NAGYSZAM_TARGET {
+    return _mm256_sub_epi64(LoadSlots(pu + 4 * g), _mm256_mul_epu32(factor, LoadSlots(pv + 4 * g)));
   };
   return CarryColumns(column, n, limbs::kShift, cells);
 }

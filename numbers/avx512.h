@@ -15,7 +15,7 @@ namespace nagyszam::kernels::avx512 {
 // for the same arguments (avx512_limbs.cpp); the kernels on cells are
 // declared with the Avx512 set (cells.h).
 int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb, std::uint8_t* p) noexcept;
-int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit, int n,
+int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b, std::uint64_t digit, int n,
                      std::uint8_t* cells) noexcept;
 
 constexpr int kGroups = 4;  // of 64 cells, in a number

@@ -242,30 +242,42 @@ NAGYSZAM_TARGET512 inline __m512i LoadLimbs(const std::uint64_t* x, int g, int n
 
 }  // namespace
 
-NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v,
+NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b,
                                         std::uint64_t digit, int n, std::uint8_t* cells) noexcept {
-  // The AVX2 SubtractMultiple eight columns at a time: the products go
-  // straight into the carry, with no trip through memory, and u and v are
-  // read before any cell is written. Lanes from n on, all in the last group,
-  // are dropped: the columns there as zero, the limbs they receive as the
-  // part past 10^(8n).
+  // Eight columns at a time, each limb converted where it is read and the
+  // products going straight into the carry: nothing passes through memory,
+  // and a and b are read before any cell is written. A column is at or
+  // above -digit (B - 1); shifted up by that, and lane 0 by digit more,
+  // which the carry of at most digit out of each column puts back, it is at
+  // or above zero and below (digit + 1) B. One split by B leaves a limb
+  // below B and that carry, and a limb plus the carry from below stays
+  // under 2B - 1, which CarryLast takes. Lanes from n on, all in the last
+  // group, are dropped: the columns there as zero, the limbs they receive
+  // as the part past 10^(8n).
   const __m512i factor = _mm512_set1_epi64(static_cast<long long>(digit));
+  const __m512i shifted = _mm512_set1_epi64(static_cast<long long>(digit * (kBase - 1)));
+  const __m512i base = _mm512_set1_epi64(kBase), largest = _mm512_set1_epi64(kBase - 1);
   const int groups = (n + 7) / 8;
   const auto keep = static_cast<__mmask8>((1u << (n - 8 * (groups - 1))) - 1);
-  constexpr std::uint64_t kShift = limbs::kShift;
-  const __m512i shifted = _mm512_set1_epi64(static_cast<long long>(kShift * kBase - kShift));
-  Carries carries{_mm512_setzero_si512(), _mm512_setzero_si512()};
   __m512i limbs[kGroups];
+  __m512i below = _mm512_setzero_si512();
   __mmask8 wide = 0;
   for (int g = 0; g < groups; ++g) {
-    const __m512i column =
-        _mm512_sub_epi64(LoadLimbs(u, g, n), _mm512_mul_epu32(factor, LoadLimbs(v, g, n)));
+    const __m512i column = _mm512_sub_epi64(CellsToLimbs(LoadG(a, g)),
+                                            _mm512_mul_epu32(factor, CellsToLimbs(LoadG(b, g))));
     __m512i c = _mm512_add_epi64(column, shifted);
-    if (g == 0) c = _mm512_mask_add_epi64(c, 1, c, _mm512_set1_epi64(kShift));
+    if (g == 0) c = _mm512_mask_add_epi64(c, 1, c, factor);
     if (g == groups - 1) c = _mm512_maskz_mov_epi64(keep, c);
-    limbs[g] = CarryGroup(c, carries);
+    // CarryGroup's first split, below 2^58 at most one short: put right.
+    __m512i q = _mm512_srli_epi64(
+        _mm512_mul_epu32(_mm512_srli_epi64(c, 26), _mm512_set1_epi64(2882303761)), 32);
+    __m512i r = _mm512_sub_epi64(c, _mm512_mul_epu32(q, base));
+    const __mmask8 short_by_one = _mm512_cmpgt_epu64_mask(r, largest);
+    q = _mm512_mask_add_epi64(q, short_by_one, q, _mm512_set1_epi64(1));
+    r = _mm512_mask_sub_epi64(r, short_by_one, r, base);
+    limbs[g] = _mm512_add_epi64(r, FromBelow(q, below));
     if (g == groups - 1) limbs[g] = _mm512_maskz_mov_epi64(keep, limbs[g]);
-    wide |= _mm512_cmpgt_epu64_mask(limbs[g], _mm512_set1_epi64(kBase - 1));
+    wide |= _mm512_cmpgt_epu64_mask(limbs[g], largest);
   }
   if (wide != 0) {
     CarryLast(limbs, groups);

@@ -140,11 +140,11 @@ struct Set {
   // the length.
   static int Carry(const std::uint64_t* column, int n, std::uint64_t shift,
                    std::uint8_t* cells) noexcept;
-  // cells = u - digit * v for the limbs u[0..n-1] and v[0..n-1] (n at most
-  // 32, each at most 10^8 - 1, zero up to n rounded up to 4) and digit
-  // below 2^32, when that is at or above zero and below B^n. All 256 cells
-  // written. Returns the length.
-  static int SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit,
+  // cells = a - digit * b for a and b taken as their words 0..n-1 as limbs
+  // (as ToLimbs reads them; n from 3 to 32, a and b zero from word n on)
+  // and digit below B, when that is at or above zero and below B^n. Reads
+  // a and b before writing; all 256 cells written. Returns the length.
+  static int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b, std::uint64_t digit,
                               int n, std::uint8_t* cells) noexcept;
   // p = a * b, setting Hiba on overflow. Returns p's length when asked to
   // measure; otherwise p's length or 0.

@@ -611,17 +611,17 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
 template <class K>
 bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& q, NemNegEgesz& r,
                 Lengths& lengths) noexcept {
-  alignas(32) std::uint64_t u[kCount], v[kCount];
-  K::ToLimbs(a.data(), n, u);
-  K::ToLimbs(b.data(), n, v);
-  const double divisor_top = DivisorTop<K>(v[n - 1], v[n - 2], v[n - 3]);
-  const auto top = [&u](int i) { return static_cast<std::int64_t>(u[i]); };
-  const double estimate =
-      std::max(FirstEstimate<K>(top(n - 1), top(n - 2), top(n - 3), divisor_top), 0.0);
+  // The estimate from the top three limbs of each; the kernel converts the
+  // rest as it subtracts.
+  const auto limb = [n](const NemNegEgesz& x, int below) { return LimbAt(x.data(), n - below); };
+  const double divisor_top = DivisorTop<K>(limb(b, 1), limb(b, 2), limb(b, 3));
+  const auto top = [&](int below) { return static_cast<std::int64_t>(limb(a, below)); };
+  const double estimate = std::max(FirstEstimate<K>(top(1), top(2), top(3), divisor_top), 0.0);
   if (Near(estimate)) return false;
   const auto digit = static_cast<std::uint64_t>(estimate);
-  // a and b are read: when q and r are one object it holds r.
-  lengths.remainder = K::SubtractMultiple(u, v, digit, n, r.data());
+  // The kernel reads a and b before it writes r, and q comes after: when q
+  // and r are one object it holds r.
+  lengths.remainder = K::SubtractMultiple(a.data(), b.data(), digit, n, r.data());
   if (&q != &r) {
     const std::uint64_t quotient[1] = {digit};
     lengths.quotient = K::FromLimbs(quotient, 1, q.data());

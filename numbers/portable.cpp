@@ -182,10 +182,10 @@ int Portable::Carry(const std::uint64_t* column, int n, std::uint64_t shift,
 }
 
 template <>
-int Portable::SubtractMultiple(const std::uint64_t* u, const std::uint64_t* v, std::uint64_t digit,
+int Portable::SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b, std::uint64_t digit,
                                int n, std::uint8_t* cells) noexcept {
   limbs::Limbs column;
-  for (int k = 0; k < n; ++k) column[k] = u[k] - digit * v[k];
+  for (int k = 0; k < n; ++k) column[k] = limbs::LimbAt(a, k) - digit * limbs::LimbAt(b, k);
   return Carry(column.data(), n, limbs::kShift, cells);
 }
 
