@@ -232,16 +232,6 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
   return avx2::LongProduct(a, b, p);
 }
 
-namespace {
-
-// Limbs g * 8 up to n of x, zero from n on: nothing past them is read.
-NAGYSZAM_TARGET512 inline __m512i LoadLimbs(const std::uint64_t* x, int g, int n) noexcept {
-  const int left = std::min(n - 8 * g, 8);
-  return _mm512_maskz_loadu_epi64(static_cast<__mmask8>((1u << left) - 1), x + 8 * g);
-}
-
-}  // namespace
-
 NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b,
                                         std::uint64_t digit, int n, std::uint8_t* cells) noexcept {
   // Eight columns at a time, each limb converted where it is read and the
@@ -268,7 +258,7 @@ NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint8_t* a, const std::uint8_
     __m512i c = _mm512_add_epi64(column, shifted);
     if (g == 0) c = _mm512_mask_add_epi64(c, 1, c, factor);
     if (g == groups - 1) c = _mm512_maskz_mov_epi64(keep, c);
-    // CarryGroup's first split, below 2^58 at most one short: put right.
+    // CarryGroup's first split, below 10^16 at most one short: put right.
     __m512i q = _mm512_srli_epi64(
         _mm512_mul_epu32(_mm512_srli_epi64(c, 26), _mm512_set1_epi64(2882303761)), 32);
     __m512i r = _mm512_sub_epi64(c, _mm512_mul_epu32(q, base));
