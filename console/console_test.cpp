@@ -48,6 +48,25 @@ TEST(Console, RuntimeErrorReport) {
   const std::uint32_t deep[33] = {};
   length = FormatRuntimeError(0, deep, 33, report);
   EXPECT_EQ(length, 30 + 13 * 32 + 2u);
+  // No locations known: the failing level shows as zero.
+  length = FormatRuntimeError(5, nullptr, 2, report);
+  EXPECT_EQ(std::string(report.begin(), report.begin() + length),
+            "Runtime error 5 at $00000000\r\n  $00000000\r\n  $00000000\r\n\r\n");
+}
+
+TEST(Console, CallingLocationsFitTheirRoom) {
+  // No room: nothing written, not even the failing level.
+  std::uint32_t locations[4] = {0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF};
+  const void* here = reinterpret_cast<const void*>(&FormatRuntimeError);
+  EXPECT_EQ(CallingLocations(here, locations, 0), 0);
+  EXPECT_EQ(CallingLocations(here, locations, -1), 0);
+  EXPECT_EQ(locations[0], 0xDEADBEEF);
+  // Room for three: the failing level at least, the fourth slot untouched.
+  const int count = CallingLocations(here, locations, 3);
+  EXPECT_GE(count, 1);
+  EXPECT_LE(count, 3);
+  EXPECT_NE(locations[0], 0xDEADBEEF);
+  EXPECT_EQ(locations[3], 0xDEADBEEF);
 }
 
 TEST(Console, ConcatCutsAt255Bytes) {
