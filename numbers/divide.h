@@ -91,15 +91,6 @@ inline Wide DivideBy(Wide x, Wide y, Wide& rest) noexcept {
   return quotient;
 }
 
-// Limb 4 of a number below 10^38, which fits 128 bits, is below this.
-constexpr std::uint64_t kWideTop = 1'000'000;
-
-// Limbs 0..4 as one number.
-inline Wide Join(const std::uint64_t* limbs) noexcept {
-  return limbs[0] + limbs[1] * kBase + Wide{limbs[2] + limbs[3] * kBase} * kPiece +
-         Wide{limbs[4]} * (Wide{kPiece} * kPiece);
-}
-
 // 10^0 .. 10^38, the powers of ten below 2^128.
 inline constexpr std::array<Wide, 39> kTens = [] {
   std::array<Wide, 39> tens{};
@@ -107,6 +98,15 @@ inline constexpr std::array<Wide, 39> kTens = [] {
   for (Wide& t : tens) t = ten, ten *= 10;
   return tens;
 }();
+
+// Limb 4 of a number below 10^38, which fits 128 bits, is below this.
+constexpr std::uint64_t kWideTop = 1'000'000;
+
+// Limbs 0..4 as one number.
+inline Wide Join(const std::uint64_t* limbs) noexcept {
+  return limbs[0] + limbs[1] * kBase + Wide{limbs[2] + limbs[3] * kBase} * kPiece +
+         Wide{limbs[4]} * kTens[32];
+}
 
 // The digits of x, 0 for zero. A number of b bits has (b * 1233) >> 12
 // digits or one more (1233 / 2^12 is log10 2 low by 5 * 10^-6, which stays
@@ -257,9 +257,9 @@ bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
   const std::uint64_t last[5] = {la[0], la[1], la[2], la[3], 0};
   const Wide y = Join(lb), high = Join(la + 4), low = Join(last);
   // x = high 10^32 + low as (x3 x2 x1 x0).
-  constexpr Wide kTen32 = Wide{kPiece} * kPiece;
   const auto h1 = static_cast<std::uint64_t>(high >> 64), h0 = static_cast<std::uint64_t>(high);
-  const auto p1 = static_cast<std::uint64_t>(kTen32 >> 64), p0 = static_cast<std::uint64_t>(kTen32);
+  const auto p1 = static_cast<std::uint64_t>(kTens[32] >> 64);
+  const auto p0 = static_cast<std::uint64_t>(kTens[32]);
   const Wide bottom = Wide{h0} * p0, cross1 = Wide{h0} * p1, cross2 = Wide{h1} * p0;
   const Wide middle =
       (bottom >> 64) + static_cast<std::uint64_t>(cross1) + static_cast<std::uint64_t>(cross2);
