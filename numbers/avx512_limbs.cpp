@@ -50,6 +50,13 @@ NAGYSZAM_TARGET512 inline __m512i FromBelow(__m512i v, __m512i& last) noexcept {
   return moved;
 }
 
+// c / B for columns below 2^58, from c's top bits by a reciprocal
+// multiply: at most two short there, at most one below 10^16.
+NAGYSZAM_TARGET512 inline __m512i FirstSplit(__m512i c) noexcept {
+  return _mm512_srli_epi64(
+      _mm512_mul_epu32(_mm512_srli_epi64(c, 26), _mm512_set1_epi64(2882303761)), 32);
+}
+
 struct Carries {
   __m512i q, q2;
 };
@@ -58,8 +65,7 @@ struct Carries {
 // columns below 2^58.
 NAGYSZAM_TARGET512 inline __m512i CarryGroup(__m512i c, Carries& carries) noexcept {
   const __m512i base = _mm512_set1_epi64(kBase);
-  const __m512i q = _mm512_srli_epi64(
-      _mm512_mul_epu32(_mm512_srli_epi64(c, 26), _mm512_set1_epi64(2882303761)), 32);
+  const __m512i q = FirstSplit(c);
   const __m512i r = _mm512_sub_epi64(c, _mm512_mul_epu32(q, base));
   const __m512i s = _mm512_add_epi64(r, FromBelow(q, carries.q));
   const __m512i q2 = _mm512_srli_epi64(_mm512_mul_epu32(s, _mm512_set1_epi64(2882303762)), 58);
@@ -258,9 +264,8 @@ NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint8_t* a, const std::uint8_
     __m512i c = _mm512_add_epi64(column, shifted);
     if (g == 0) c = _mm512_mask_add_epi64(c, 1, c, factor);
     if (g == groups - 1) c = _mm512_maskz_mov_epi64(keep, c);
-    // CarryGroup's first split, below 10^16 at most one short: put right.
-    __m512i q = _mm512_srli_epi64(
-        _mm512_mul_epu32(_mm512_srli_epi64(c, 26), _mm512_set1_epi64(2882303761)), 32);
+    // Below 10^16 the split is at most one short: put right.
+    __m512i q = FirstSplit(c);
     __m512i r = _mm512_sub_epi64(c, _mm512_mul_epu32(q, base));
     const __mmask8 short_by_one = _mm512_cmpgt_epu64_mask(r, largest);
     q = _mm512_mask_add_epi64(q, short_by_one, q, _mm512_set1_epi64(1));

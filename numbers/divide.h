@@ -159,9 +159,8 @@ bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, Binary& ou
   const Wide divisor = lb[0] + lb[1] * kBase + Wide{lb[2]} * kPiece;
   if (divisor >> 64 != 0) return false;
   std::uint64_t rest = 0;
-  out.quotient = DivideByWord(Join(la), static_cast<std::uint64_t>(divisor), rest);
-  out.rest = rest;
-  out.short_rest = true;
+  const Wide quotient = DivideByWord(Join(la), static_cast<std::uint64_t>(divisor), rest);
+  out = {quotient, rest, true};
   return true;
 }
 
