@@ -22,20 +22,20 @@ std::uint8_t TopOf(int length) noexcept {
   return static_cast<std::uint8_t>(length > 0 ? length - 1 : 0);
 }
 
-// Sets Top from the magnitude's length and the sign, positive for zero.
-void Finish(Egesz& out, int length, bool negative) noexcept {
-  out.Top = TopOf(length);
-  out.Sign = negative && length > 0 ? Elojel::Negativ : Elojel::Pozitiv;
-}
-
-// Finish in two halves for the product and the division: the sign a
-// non-zero result takes goes in before the kernel writes the digits, where
-// it waits for nothing (2 to 4% faster than after, from the kernel's
-// length), and the length sets Top after, a zero result positive.
 void SetSign(Egesz& out, bool negative) noexcept {
   out.Sign = negative ? Elojel::Negativ : Elojel::Pozitiv;
 }
 
+// Sets Top from the magnitude's length and the sign, positive for zero.
+void Finish(Egesz& out, int length, bool negative) noexcept {
+  out.Top = TopOf(length);
+  SetSign(out, negative && length > 0);
+}
+
+// Finish's second half, for the product and the division: they set the
+// sign a non-zero result takes before their kernel writes the digits,
+// where it waits for nothing (2 to 4% faster than after, from the
+// kernel's length); the length then sets Top, and a zero result positive.
 void SetTop(Egesz& out, int length) noexcept {
   out.Top = TopOf(length);
   if (length == 0) out.Sign = Elojel::Pozitiv;
