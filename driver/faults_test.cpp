@@ -60,6 +60,8 @@ const Fault Faults[] = {
     {"SIGINT", W::Pipes, 80, 60, {Sub}, -SIGINT, "subtraction_80"},
     {"nohup, SIGHUP", W::Pipes, 80, 25, {Sub}, 1, "subtraction_80"},
     {"end of input", W::ScreenOnly, 80, 25, {Sub}, 1, "subtraction_80"},
+    // A read error (not an interruption, nor "try again") ends the input.
+    {"keys unreadable", W::Unreadable, 80, 25, {""}, 1, nullptr},
     {"Ctrl-C", W::Terminal, 80, 25, {Sub, "\x03"}, -SIGINT, "subtraction_80"},
     {"quit key", W::Terminal, 80, 25, {Sub, "\x1c"}, -SIGQUIT, "subtraction_80"},
     {"SIGTERM", W::Terminal, 80, 25, {Sub}, -SIGTERM, "subtraction_80"},

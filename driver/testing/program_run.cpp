@@ -89,9 +89,11 @@ Session::Session(const Launch& launch) : launch_(launch) {
     for (int row = 0; row < launch.Lines; ++row) Show("$\r\n");
     Pushed.clear();
   }
-  const int files[] = {open("/dev/null", O_RDONLY), open("/dev/full", O_WRONLY)};
-  const int outs[] = {out[1], -1, files[0], files[1], slave_, slave_, -1, slave_};
-  const int fds[3] = {pipedKeys ? in[0] : slave_, outs[static_cast<int>(launch.How)],
+  const int files[] = {open("/dev/null", O_RDONLY), open("/dev/full", O_WRONLY),
+                       open("/", O_RDONLY | O_DIRECTORY)};
+  const int outs[] = {out[1], -1, files[0], files[1], out[1], slave_, slave_, -1, slave_};
+  const int keys = launch.How == Wiring::Unreadable ? files[2] : pipedKeys ? in[0] : slave_;
+  const int fds[3] = {keys, outs[static_cast<int>(launch.How)],
                       launch.How == Wiring::Shell ? slave_ : err[1]};
   std::vector<std::string> args, env = launch.Env;
   if (!launch.Wrapper.empty()) args = {launch.Wrapper};
@@ -126,7 +128,8 @@ Session::Session(const Launch& launch) : launch_(launch) {
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
   }
-  for (int fd : {in[0], out[1], err[1], files[0], files[1], terminal ? out[0] : -1}) close(fd);
+  for (int fd : {in[0], out[1], err[1], files[0], files[1], files[2], terminal ? out[0] : -1})
+    close(fd);
   keys_ = pipedKeys ? in[1] : master_;
   out_ = terminal ? master_ : out[0];
   err_ = err[0];

@@ -21,6 +21,7 @@ enum class Wiring {
   Closed,      // keys through a pipe, standard output closed
   ReadOnly,    // keys through a pipe, standard output open only for reading
   Full,        // keys through a pipe, standard output /dev/full
+  Unreadable,  // keys from a directory, which refuses every read; the transcript through a pipe
   Terminal,    // keys and screen on a pseudo-terminal
   ScreenOnly,  // keys through a pipe, the screen on a pseudo-terminal
   KeysOnly,    // keys from a pseudo-terminal, standard output closed
