@@ -90,7 +90,7 @@ Session::Session(const Launch& launch) : launch_(launch) {
     Pushed.clear();
   }
   const int files[] = {open("/dev/null", O_RDONLY), open("/dev/full", O_WRONLY),
-                       open("/", O_RDONLY | O_DIRECTORY)};
+                       launch.How == Wiring::Unreadable ? open("/", O_RDONLY | O_DIRECTORY) : -1};
   const int outs[] = {out[1], -1, files[0], files[1], out[1], slave_, slave_, -1, slave_};
   const int keys = launch.How == Wiring::Unreadable ? files[2] : pipedKeys ? in[0] : slave_;
   const int fds[3] = {keys, outs[static_cast<int>(launch.How)],
