@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "numbers/divide.h"
 #include "numbers/limbs.h"
 
 namespace nagyszam::kernels::avx512 {
@@ -240,6 +241,53 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
     if (_mm512_test_epi64_mask(above, above) == 0) return ShortProduct(x, y, p.data(), measure);
   }
   return avx2::LongProduct(a, b, p);
+}
+
+NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                    NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
+  // Both first groups and the OR of the rest, all read before any test:
+  // the short shapes (cells 32.. of a and 16.. of b zero, b not zero,
+  // digits only) cost one look.
+  const __m512i low_a = LoadG(a.data(), 0), low_b = LoadG(b.data(), 0);
+  const __m512i above =
+      _mm512_or_si512(_mm512_or_si512(LoadG(a.data(), 1), LoadG(b.data(), 1)),
+                      _mm512_or_si512(_mm512_or_si512(LoadG(a.data(), 2), LoadG(b.data(), 2)),
+                                      _mm512_or_si512(LoadG(a.data(), 3), LoadG(b.data(), 3))));
+  const __m512i nine = _mm512_set1_epi8(9);
+  const std::uint64_t used_a = _mm512_test_epi8_mask(low_a, low_a);
+  const std::uint64_t used_b = _mm512_test_epi8_mask(low_b, low_b);
+  if ((used_a >> 32 | used_b >> 16) != 0 || used_b == 0 ||
+      (_mm512_cmpgt_epu8_mask(low_a, nine) | _mm512_cmpgt_epu8_mask(low_b, nine)) != 0 ||
+      _mm512_test_epi64_mask(above, above) != 0) {
+    return false;
+  }
+  // a's four limbs in lanes 0..3 and b's two in lanes 4 and 5, converted
+  // at once; each even lane plus the one above times B gives a's two
+  // pieces of 16 digits in lanes 0 and 2 and b in lane 4.
+  const __m512i limbs = CellsToLimbs(_mm512_inserti64x4(low_a, _mm512_castsi512_si256(low_b), 1));
+  const __m512i pieces = _mm512_add_epi64(
+      limbs,
+      _mm512_mul_epu32(_mm512_shuffle_epi32(limbs, _MM_PERM_BADC), _mm512_set1_epi64(kBase)));
+  const auto lane = [](__m128i x) NAGYSZAM_TARGET512 {
+    return static_cast<std::uint64_t>(_mm_cvtsi128_si64(x));
+  };
+  std::uint64_t out[6];
+  if (!limbs::DivideSmall(lane(_mm512_extracti32x4_epi32(pieces, 1)),
+                          lane(_mm512_castsi512_si128(pieces)),
+                          lane(_mm512_extracti32x4_epi32(pieces, 2)), measure, out, lengths)) {
+    return false;
+  }
+  // q's cells in the low half, r's in the high half; q first, so that when
+  // they are one object it holds r.
+  const auto limb = [&](int i) { return static_cast<long long>(out[i]); };
+  const __m512i cells =
+      LimbsToCells(_mm512_setr_epi64(limb(0), limb(1), limb(2), limb(3), limb(4), limb(5), 0, 0));
+  const __m512i zero = _mm512_setzero_si512();
+  StoreG(q.data(), 0, _mm512_inserti64x4(zero, _mm512_castsi512_si256(cells), 0));
+  FillFrom(q.data(), 1, zero);
+  StoreG(r.data(), 0, _mm512_inserti64x4(zero, _mm512_extracti64x4_epi64(cells, 1), 0));
+  FillFrom(r.data(), 1, zero);
+  return true;
 }
 
 NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b,

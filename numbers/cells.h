@@ -154,6 +154,16 @@ struct Set {
   // their lengths when asked to measure; otherwise they may be zero.
   static Lengths DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
                         NemNegEgesz& r, bool measure) noexcept;
+  // The commonest division straight from the cells, before anything is
+  // measured: q, r = a / b, a % b (and their lengths when asked to measure)
+  // for a of at most 32 digits and b of at most 16, a quotient from 1 to
+  // 2^64 - 1, and cells 0..9 only. Returns false, having written nothing,
+  // for anything else, which DivMod then takes. Only the Avx512 set has
+  // one.
+  static bool ShortDivMod(const NemNegEgesz&, const NemNegEgesz&, NemNegEgesz&, NemNegEgesz&, bool,
+                          Lengths&) noexcept {
+    return false;
+  }
 };
 
 using Portable = Set<false>;
@@ -187,6 +197,8 @@ Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) 
 Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
 Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p, bool measure) noexcept;
+bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                 bool measure, Lengths& lengths) noexcept;
 }  // namespace avx512
 
 struct Avx512 : Avx2 {
@@ -208,6 +220,14 @@ struct Avx512 : Avx2 {
   static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
                       bool measure) noexcept {
     return avx512::Multiply(a, b, p, measure);
+  }
+  static bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                          NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
+    // Cells 32..39 of a and 16..23 of b first, here: a longer number
+    // nearly always has a digit there, and a long division then pays
+    // only that look, not the call.
+    return (Load(a.data(), 4) | Load(b.data(), 2)) == 0 &&
+           avx512::ShortDivMod(a, b, q, r, measure, lengths);
   }
 };
 #else

@@ -120,6 +120,51 @@ TEST_P(Kernels, AnyBytesInAnyCellReturn) {
   }
 }
 
+// Both divisions' results and Hiba, under one kernel set.
+struct Divided {
+  NemNegEgesz q, r;
+  Egesz signed_q, signed_r;
+  bool hiba;
+};
+
+Divided Divide(testing::KernelSet set, const Egesz& a, const Egesz& b) {
+  const testing::UseKernels use(set);
+  Divided out{};
+  (void)TakeHiba();
+  DivMod(a.Magnitude, b.Magnitude, out.q, out.r);
+  EgeszDivMod(a, b, out.signed_q, out.signed_r);
+  out.hiba = TakeHiba();
+  return out;
+}
+
+// The AVX-512 set takes short divisions its own way; on any bytes it must
+// give what the AVX2 set, which has no such way, gives.
+TEST(ShortDivisions, AnyBytesGiveWhatTheLongWayGives) {
+  if (!testing::Available(testing::KernelSet::kAvx512)) GTEST_SKIP() << "this CPU has no AVX-512";
+  Source source(Seed() + 2);
+  for (int n = 0; n < 2000; ++n) {
+    NemNegEgesz x[2] = {source.Digits(source.Uniform(0, 33)), source.Digits(source.Uniform(0, 17))};
+    for (NemNegEgesz& cells : x) {
+      // A byte past 9 in one operand in three, at a cell the number uses.
+      if (source.Uniform(0, 2) == 0) {
+        cells[source.Uniform(0, TopIndex(cells))] =
+            static_cast<std::uint8_t>(source.Uniform(10, 255));
+      }
+    }
+    const Egesz a = source.Sign(x[0]), b = source.Sign(x[1]);
+    const Divided fast = Divide(testing::KernelSet::kAvx512, a, b);
+    const Divided slow = Divide(testing::KernelSet::kAvx2, a, b);
+    const std::string operands = testing::Text(a) + " / " + testing::Text(b);
+    EXPECT_EQ(testing::Text(fast.q) + " r " + testing::Text(fast.r),
+              testing::Text(slow.q) + " r " + testing::Text(slow.r))
+        << operands;
+    EXPECT_EQ(testing::Text(fast.signed_q) + " r " + testing::Text(fast.signed_r),
+              testing::Text(slow.signed_q) + " r " + testing::Text(slow.signed_r))
+        << operands;
+    EXPECT_EQ(fast.hiba, slow.hiba) << operands;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Numbers, Kernels,
                          ::testing::Values(testing::KernelSet::kPortable, testing::KernelSet::kAvx2,
                                            testing::KernelSet::kAvx512),

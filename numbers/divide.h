@@ -145,6 +145,31 @@ Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& 
   return {DecimalLength(x.quotient), DecimalLength(x.rest)};
 }
 
+// The kernel sets' ShortDivMod past the cells: a = high 10^16 + low (each
+// piece below 10^16) by d from 1 to 10^16 - 1, one hardware division. The
+// quotient's limbs go to out[0..3], the remainder's to out[4..5], the
+// lengths when asked to measure. Returns false, with nothing written, when
+// the quotient is zero or does not fit 64 bits.
+inline bool DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, bool measure,
+                        std::uint64_t* out, Lengths& lengths) noexcept {
+  const Wide x = Wide{high} * kPiece + low;
+  if (static_cast<std::uint64_t>(x >> 64) >= d) return false;
+  std::uint64_t rest = 0;
+  const auto quotient = static_cast<std::uint64_t>(DivideByWord(x, d, rest));
+  if (quotient == 0) return false;
+  // Each limb from a quotient by a constant that waits for no other.
+  const std::uint64_t upper = quotient / kBase, top = quotient / kPiece;
+  const std::uint64_t rest_upper = rest / kBase;
+  out[0] = quotient - upper * kBase;
+  out[1] = upper - top * kBase;
+  out[2] = top;
+  out[3] = 0;
+  out[4] = rest - rest_upper * kBase;
+  out[5] = rest_upper;
+  if (measure) lengths = {DecimalLength(quotient), DecimalLength(rest)};
+  return true;
+}
+
 // Dividends below 10^38 and divisors below 10^19 fit 128 and 64 bits:
 // binary division is exact, and the conversions take a few limbs each.
 // DivideLonger below could do this too; apart, with the divisor's three

@@ -130,6 +130,17 @@ void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
   Run([&](auto k) {
     const NemNegEgesz &ma = a.Magnitude, &mb = b.Magnitude;
+    const bool na = Negative(a), nb = Negative(b);
+    if (kernels::Lengths lengths{};
+        k.ShortDivMod(ma, mb, q.Magnitude, r.Magnitude, true, lengths)) {
+      // The signs after the digits here: nothing is written unless the
+      // short way takes the division. r's after q's, as below.
+      SetSign(q, na != nb);
+      q.Top = TopOf(lengths.quotient);
+      SetSign(r, na);
+      SetTop(r, lengths.remainder);
+      return;
+    }
     const int ca = k.Length(ma.data()), cb = k.Length(mb.data());
     if (cb == 0 || ca == 0) {
       // Zero divided, or a zero divisor (which sets Hiba): both EgeszNulla.
@@ -143,7 +154,6 @@ void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
       r = dividend;
     } else {
       // r's after q's: when they are one object it holds r.
-      const bool na = Negative(a), nb = Negative(b);
       SetSign(q, na != nb);
       SetSign(r, na);
       const kernels::Lengths lengths = k.DivMod(ma, ca, mb, cb, q.Magnitude, r.Magnitude, true);
