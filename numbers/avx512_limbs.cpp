@@ -252,19 +252,19 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
 
 NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
                                     NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
-  // Both first groups and the OR of the rest, all read before any test:
-  // the short shapes (cells 32.. of a and 16.. of b zero, b not zero,
-  // digits only) cost one look.
+  // Both first groups and the OR of the rest, all read before any test.
+  // Each cell of a first group against the largest it may hold (9 in
+  // cells 0..31 of a and 0..15 of b, 0 above them): the short shapes,
+  // digits only, cost one compare each. A zero b is DivideSmall's to refuse.
+  constexpr long long kNines = 0x0909090909090909;
   const __m512i low_a = LoadG(a.data(), 0), low_b = LoadG(b.data(), 0);
   const __m512i above =
       _mm512_or_si512(_mm512_or_si512(LoadG(a.data(), 1), LoadG(b.data(), 1)),
                       _mm512_or_si512(_mm512_or_si512(LoadG(a.data(), 2), LoadG(b.data(), 2)),
                                       _mm512_or_si512(LoadG(a.data(), 3), LoadG(b.data(), 3))));
-  const __m512i nine = _mm512_set1_epi8(9);
-  const std::uint64_t used_a = _mm512_test_epi8_mask(low_a, low_a);
-  const std::uint64_t used_b = _mm512_test_epi8_mask(low_b, low_b);
-  if ((used_a >> 32 | used_b >> 16) != 0 || used_b == 0 ||
-      (_mm512_cmpgt_epu8_mask(low_a, nine) | _mm512_cmpgt_epu8_mask(low_b, nine)) != 0 ||
+  const __m512i largest_a = _mm512_setr_epi64(kNines, kNines, kNines, kNines, 0, 0, 0, 0);
+  const __m512i largest_b = _mm512_setr_epi64(kNines, kNines, 0, 0, 0, 0, 0, 0);
+  if ((_mm512_cmpgt_epu8_mask(low_a, largest_a) | _mm512_cmpgt_epu8_mask(low_b, largest_b)) != 0 ||
       _mm512_test_epi64_mask(above, above) != 0) {
     return false;
   }

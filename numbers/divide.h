@@ -157,10 +157,11 @@ Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& 
 }
 
 // The kernel sets' ShortDivMod past the cells: a = high 10^16 + low (each
-// piece below 10^16) by d from 1 to 10^16 - 1, one hardware division. The
+// piece below 10^16) by d below 10^16, one hardware division. The
 // quotient's limbs go to out[0..3], the remainder's to out[4..5], the
 // lengths when asked to measure. Returns false, with nothing written, when
-// the quotient is zero or does not fit 64 bits.
+// d is zero (the first test) or the quotient is zero or does not fit 64
+// bits.
 inline bool DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, bool measure,
                         std::uint64_t* out, Lengths& lengths) noexcept {
   const Wide x = Wide{high} * kPiece + low;
