@@ -24,13 +24,17 @@ constexpr std::uint64_t kShift = std::uint64_t{1} << 31;
 // A limb to each 64-bit slot, so that vector code multiplies them in place.
 using Limbs = std::array<std::uint64_t, kRoom>;
 
-// Eight cells, units in the low byte, as one number: pairs, then
-// quadruples, then the whole, each step a multiply-add on packed lanes. With
-// bytes up to 255 each lane stays below its width (2805, 283305, 2.8e9).
+// Eight cells, units in the low byte, as one number: pairs p0..p3 by a
+// multiply-add on packed lanes, then p0 + 10^4 p2 and 100 p1 + 10^6 p3 side
+// by side, each as the high half of one product (p0 + 2^32 p2 times
+// 2^32 + 10^4, p1 + 2^32 p3 times 100 2^32 + 10^6), one step shorter than
+// quadruples first. With bytes up to 255 nothing passes its lane: a pair is
+// below 2805, the low halves stay below 2^32, and so does the limb (2.8e9).
 constexpr std::uint32_t WordToLimb(std::uint64_t w) noexcept {
   w = (w & 0x00FF00FF00FF00FF) + ((w >> 8) & 0x00FF00FF00FF00FF) * 10;
-  w = (w & 0x0000FFFF0000FFFF) + ((w >> 16) & 0x0000FFFF0000FFFF) * 100;
-  return static_cast<std::uint32_t>((w & 0xFFFFFFFF) + (w >> 32) * 10000);
+  const std::uint64_t even = w & 0x0000FFFF0000FFFF, odd = (w >> 16) & 0x0000FFFF0000FFFF;
+  return static_cast<std::uint32_t>(((even * (std::uint64_t{1} << 32 | 10'000)) >> 32) +
+                                    ((odd * (std::uint64_t{100} << 32 | 1'000'000)) >> 32));
 }
 
 // Word i of cells as a limb, as the kernels read it: bytes above 9 can make
@@ -55,6 +59,7 @@ constexpr std::uint64_t LimbToWord(std::uint64_t v) noexcept {
 
 static_assert(WordToLimb(0x0908070605040302) == 98765432);
 static_assert(WordToLimb(0xFFFFFFFFFFFFFFFF) == 255u * 11111111u);
+static_assert(WordToLimb(0xFF000000FF000000) == 255u * 10001000u);
 static_assert(LimbToWord(98765432) == 0x0908070605040302);
 
 // product = the nc column sums (each below 2^58) carried into limbs;
