@@ -278,7 +278,7 @@ NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, 
   const auto lane = [](__m128i x) NAGYSZAM_TARGET512 {
     return static_cast<std::uint64_t>(_mm_cvtsi128_si64(x));
   };
-  std::uint64_t out[6];
+  std::uint64_t out[5];
   if (!limbs::DivideSmall(lane(_mm512_extracti32x4_epi32(pieces, 1)),
                           lane(_mm512_castsi512_si128(pieces)),
                           lane(_mm512_extracti32x4_epi32(pieces, 2)), measure, out, lengths)) {
@@ -288,7 +288,7 @@ NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, 
   // they are one object it holds r.
   const auto limb = [&](int i) { return static_cast<long long>(out[i]); };
   const __m512i cells =
-      LimbsToCells(_mm512_setr_epi64(limb(0), limb(1), limb(2), limb(3), limb(4), limb(5), 0, 0));
+      LimbsToCells(_mm512_setr_epi64(limb(0), limb(1), limb(2), 0, limb(3), limb(4), 0, 0));
   const __m512i zero = _mm512_setzero_si512();
   StoreG(q.data(), 0, _mm512_inserti64x4(zero, _mm512_castsi512_si256(cells), 0));
   FillFrom(q.data(), 1, zero);

@@ -156,10 +156,10 @@ Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& 
   return {DecimalLength(x.quotient), DecimalLength(x.rest)};
 }
 
-// The kernel sets' ShortDivMod past the cells: a = high 10^16 + low (each
-// piece below 10^16) by d below 10^16, one hardware division. The
-// quotient's limbs go to out[0..3], the remainder's to out[4..5], the
-// lengths when asked to measure. Returns false, with nothing written, when
+// The short division (the AVX-512 set's ShortDivMod) past the cells: a =
+// high 10^16 + low (each piece below 10^16) by d below 10^16, one hardware
+// division. The quotient's three limbs go to out[0..2], the remainder's two
+// to out[3..4], the lengths when asked to measure. Returns false, with nothing written, when
 // d is zero (the first test) or the quotient is zero or does not fit 64
 // bits.
 inline bool DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, bool measure,
@@ -175,9 +175,8 @@ inline bool DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, 
   out[0] = quotient - upper * kBase;
   out[1] = upper - top * kBase;
   out[2] = top;
-  out[3] = 0;
-  out[4] = rest - rest_upper * kBase;
-  out[5] = rest_upper;
+  out[3] = rest - rest_upper * kBase;
+  out[4] = rest_upper;
   if (measure) lengths = {DecimalLength(quotient), DecimalLength(rest)};
   return true;
 }
