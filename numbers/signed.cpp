@@ -134,7 +134,8 @@ void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
     if (kernels::Lengths lengths{};
         k.ShortDivMod(ma, mb, q.Magnitude, r.Magnitude, true, lengths)) {
       // The signs after the digits here: nothing is written unless the
-      // short way takes the division. r's after q's, as below.
+      // short way takes the division. r's after q's, as below. Not
+      // Finish: q's sign would wait for its length, 10% slower.
       SetSign(q, na != nb);
       q.Top = TopOf(lengths.quotient);
       SetSign(r, na);
