@@ -53,6 +53,13 @@ NAGYSZAM_TARGET inline __m256i CellsToLimbs(__m256i cells) noexcept {
   return _mm256_min_epu32(whole, Read(kLimb.largest));
 }
 
+// Each even lane plus the one above times B: pieces of 16 digits in lanes
+// 0 and 2.
+NAGYSZAM_TARGET inline __m256i Pieces(__m256i limbs) noexcept {
+  return _mm256_add_epi64(limbs,
+                          _mm256_mul_epu32(_mm256_shuffle_epi32(limbs, 0x4E), Read(kLimb.base)));
+}
+
 // Lane 0 from the previous group's lane 3 (kept in `last`, rotated), the
 // other lanes from the lane below: the carries of four columns move up.
 NAGYSZAM_TARGET inline __m256i FromBelow(__m256i v, __m256i& last) noexcept {
@@ -361,6 +368,43 @@ NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, N
                    : ProductOf<1, 1, false>(a.data(), b.data(), p.data());
   }
   return LongProduct(a, b, p);
+}
+
+NAGYSZAM_TARGET bool avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                       NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
+  // As the AVX-512 short division, on 32 cells to a vector: the first
+  // vectors against the most each cell may hold (9 in cells 0..31 of a and
+  // 0..15 of b, 0 above), the others ORed, all read before any test. (A
+  // byte past 9 in b alone would give what the long way gives, which clamps
+  // its limbs the same way; in a it would not, as the long way compares a
+  // and b cell by cell before it divides.)
+  constexpr long long kNines = 0x0909090909090909;
+  const __m256i low_a = LoadV(a.data(), 0), low_b = LoadV(b.data(), 0);
+  const __m256i largest_a = _mm256_set1_epi64x(kNines);
+  const __m256i largest_b = _mm256_setr_epi64x(kNines, kNines, 0, 0);
+  __m256i wrong = _mm256_or_si256(_mm256_xor_si256(_mm256_max_epu8(low_a, largest_a), largest_a),
+                                  _mm256_xor_si256(_mm256_max_epu8(low_b, largest_b), largest_b));
+  for (int v = 1; v < kVectors; ++v) {
+    wrong = _mm256_or_si256(wrong, _mm256_or_si256(LoadV(a.data(), v), LoadV(b.data(), v)));
+  }
+  if (Any(wrong)) return false;
+  const __m256i pa = Pieces(CellsToLimbs(low_a)), pb = Pieces(CellsToLimbs(low_b));
+  const auto word = [](long long x) { return static_cast<std::uint64_t>(x); };
+  std::uint64_t out[5];
+  if (!limbs::DivideSmall(word(_mm256_extract_epi64(pa, 2)), word(_mm256_extract_epi64(pa, 0)),
+                          word(_mm256_extract_epi64(pb, 0)), measure, out, lengths)) {
+    return false;
+  }
+  const auto limb = [&](int i) { return static_cast<long long>(out[i]); };
+  const __m256i cells_q = LimbsToCells(_mm256_setr_epi64x(limb(0), limb(1), limb(2), 0));
+  const __m256i cells_r = LimbsToCells(_mm256_setr_epi64x(limb(3), limb(4), 0, 0));
+  // q first: when q and r are one object it holds r.
+  const __m256i zero = _mm256_setzero_si256();
+  StoreV(q.data(), 0, cells_q);
+  FillFrom(q.data(), 1, zero);
+  StoreV(r.data(), 0, cells_r);
+  FillFrom(r.data(), 1, zero);
+  return true;
 }
 
 template <>

@@ -158,12 +158,9 @@ struct Set {
   // measured: q, r = a / b, a % b (and their lengths when asked to measure)
   // for a of at most 32 digits and b of at most 16, a quotient from 1 to
   // 2^64 - 1, and cells 0..9 only. Returns false, having written nothing,
-  // for anything else, which DivMod then takes. Only the Avx512 set has
-  // one.
-  static bool ShortDivMod(const NemNegEgesz&, const NemNegEgesz&, NemNegEgesz&, NemNegEgesz&, bool,
-                          Lengths&) noexcept {
-    return false;
-  }
+  // for anything else, which DivMod then takes. The portable set has none.
+  static bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                          NemNegEgesz& r, bool measure, Lengths& lengths) noexcept;
 };
 
 using Portable = Set<false>;
@@ -182,6 +179,32 @@ extern bool use_avx512;
 using Avx2 = Portable;
 constexpr bool use_avx2 = false;
 constexpr bool use_avx512 = false;
+#endif
+
+template <>
+inline bool Portable::ShortDivMod(const NemNegEgesz&, const NemNegEgesz&, NemNegEgesz&,
+                                  NemNegEgesz&, bool, Lengths&) noexcept {
+  return false;
+}
+
+#if NAGYSZAM_AVX2
+namespace avx2 {
+bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                 bool measure, Lengths& lengths) noexcept;
+}  // namespace avx2
+
+// Cells 32..39 of a and 16..23 of b first, here: a longer number nearly
+// always has a digit there, and a long division then pays only that look,
+// not the call.
+inline bool ShortShape(const NemNegEgesz& a, const NemNegEgesz& b) noexcept {
+  return (Load(a.data(), 4) | Load(b.data(), 2)) == 0;
+}
+
+template <>
+inline bool Avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                              NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
+  return ShortShape(a, b) && avx2::ShortDivMod(a, b, q, r, measure, lengths);
+}
 #endif
 
 #if NAGYSZAM_AVX2
@@ -223,11 +246,7 @@ struct Avx512 : Avx2 {
   }
   static bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
                           NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
-    // Cells 32..39 of a and 16..23 of b first, here: a longer number
-    // nearly always has a digit there, and a long division then pays
-    // only that look, not the call.
-    return (Load(a.data(), 4) | Load(b.data(), 2)) == 0 &&
-           avx512::ShortDivMod(a, b, q, r, measure, lengths);
+    return ShortShape(a, b) && avx512::ShortDivMod(a, b, q, r, measure, lengths);
   }
 };
 #else

@@ -156,12 +156,12 @@ Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& 
   return {DecimalLength(x.quotient), DecimalLength(x.rest)};
 }
 
-// The short division (the AVX-512 set's ShortDivMod) past the cells: a =
-// high 10^16 + low (each piece below 10^16) by d below 10^16, one hardware
-// division. The quotient's three limbs go to out[0..2], the remainder's two
-// to out[3..4], the lengths when asked to measure. Returns false, with nothing written, when
-// d is zero (the first test) or the quotient is zero or does not fit 64
-// bits.
+// The short division (the AVX2 and AVX-512 sets' ShortDivMod) past the
+// cells: a = high 10^16 + low (each piece below 10^16) by d below 10^16,
+// one hardware division. The quotient's three limbs go to out[0..2], the
+// remainder's two to out[3..4], the lengths when asked to measure. Returns
+// false, with nothing written, when d is zero (the first test) or the
+// quotient is zero or does not fit 64 bits.
 inline bool DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, bool measure,
                         std::uint64_t* out, Lengths& lengths) noexcept {
   const Wide x = Wide{high} * kPiece + low;
