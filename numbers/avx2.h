@@ -131,8 +131,10 @@ NAGYSZAM_TARGET inline int LengthIn(const std::uint8_t* x, int n) noexcept {
 }
 
 // p = a * b for numbers not both of one vector: the shared limb code,
-// compiled for AVX2. Returns p's length.
-int LongProduct(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept;
+// compiled for AVX2. Returns p's length, and writes p's top cell to top
+// when given one (here, so that the callers' short ways keep no frame).
+int LongProduct(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
+                std::uint8_t* top) noexcept;
 
 }  // namespace nagyszam::kernels::avx2
 

@@ -352,22 +352,23 @@ NAGYSZAM_TARGET inline bool BothShort(const std::uint8_t* a, const std::uint8_t*
 
 NAGYSZAM_TARGET_ALL __attribute__((noinline)) int avx2::LongProduct(const NemNegEgesz& a,
                                                                     const NemNegEgesz& b,
-                                                                    NemNegEgesz& p) noexcept {
-  return limbs::Multiply<Avx2>(a, b, p);
+                                                                    NemNegEgesz& p,
+                                                                    std::uint8_t* top) noexcept {
+  return WithTop(limbs::Multiply<Avx2>(a, b, p), top);
 }
 
 template <>
 NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
-                                   bool measure) noexcept {
+                                   std::uint8_t* top) noexcept {
   // The common short case, one group each, goes straight to its product:
   // neither number is measured, and the long products' flattened function,
   // with its large stack frame, is not entered. Its length, about a
   // twentieth of its time, is taken only when asked for.
   if (BothShort(a.data(), b.data())) {
-    return measure ? ProductOf<1, 1>(a.data(), b.data(), p.data())
-                   : ProductOf<1, 1, false>(a.data(), b.data(), p.data());
+    return top != nullptr ? WithTop(ProductOf<1, 1>(a.data(), b.data(), p.data()), top)
+                          : ProductOf<1, 1, false>(a.data(), b.data(), p.data());
   }
-  return LongProduct(a, b, p);
+  return LongProduct(a, b, p, top);
 }
 
 NAGYSZAM_TARGET bool avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,

@@ -192,9 +192,9 @@ namespace {
 
 // p = a * b for a and b of at most 32 cells each, whose cells come in
 // `both`, a's in the low half and b's in the high one (taken from the
-// loads that found them short: two fewer, 3% faster signed); p's length
-// when asked to measure, otherwise 0.
-NAGYSZAM_TARGET512 int ShortProduct(__m512i both, std::uint8_t* p, bool measure) noexcept {
+// loads that found them short: two fewer, 3% faster signed). Given top,
+// writes p's top cell there and returns p's length, otherwise 0.
+NAGYSZAM_TARGET512 int ShortProduct(__m512i both, std::uint8_t* p, std::uint8_t* top) noexcept {
   // Four limbs each, a's in lanes 0..3 and b's in lanes 4..7, converted at
   // once, and all eight columns of the product in one more vector.
   const __m512i limbs = CellsToLimbs(both);
@@ -225,15 +225,20 @@ NAGYSZAM_TARGET512 int ShortProduct(__m512i both, std::uint8_t* p, bool measure)
   const __m512i cells = LimbsToCells(column);
   StoreG(p, 0, cells);
   FillFrom(p, 1, _mm512_setzero_si512());
-  if (!measure) return 0;
-  const std::uint64_t used = ~_mm512_cmpeq_epi8_mask(cells, _mm512_setzero_si512());
-  return 64 - std::countl_zero(used);
+  if (top == nullptr) return 0;
+  // The top cell straight from the mask (one bit scan; used | 1 gives 0
+  // for zero), where Top from the length waited for two more steps: 4%
+  // faster signed.
+  const std::uint64_t used = _mm512_test_epi8_mask(cells, cells);
+  const int high = std::countl_zero(used | 1) ^ 63;
+  *top = static_cast<std::uint8_t>(high);
+  return high + (used != 0);
 }
 
 }  // namespace
 
 NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
-                                bool measure) noexcept {
+                                std::uint8_t* top) noexcept {
   const std::uint8_t *x = a.data(), *y = b.data();
   // Cells 32..63 first, alone: a longer number nearly always has a digit
   // there, so that a long product pays only that look.
@@ -246,10 +251,10 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
                                         _mm512_or_si512(LoadG(x, 3), LoadG(y, 3))));
     if (_mm512_test_epi64_mask(above, above) == 0) {
       return ShortProduct(_mm512_inserti64x4(first_a, _mm512_castsi512_si256(first_b), 1), p.data(),
-                          measure);
+                          top);
     }
   }
-  return avx2::LongProduct(a, b, p);
+  return avx2::LongProduct(a, b, p, top);
 }
 
 NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,

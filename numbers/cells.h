@@ -88,6 +88,12 @@ struct Outcome {
   bool over;
 };
 
+// What Multiply writes to top, when given one, from p's length.
+inline int WithTop(int length, std::uint8_t* top) noexcept {
+  if (top != nullptr) *top = static_cast<std::uint8_t>(length > 0 ? length - 1 : 0);
+  return length;
+}
+
 // Both outputs of a division: their lengths.
 struct Lengths {
   int quotient;
@@ -146,10 +152,11 @@ struct Set {
   // a and b before writing; all 256 cells written. Returns the length.
   static int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b, std::uint64_t digit,
                               int n, std::uint8_t* cells) noexcept;
-  // p = a * b, setting Hiba on overflow. Returns p's length when asked to
-  // measure; otherwise p's length or 0.
+  // p = a * b, setting Hiba on overflow. Given top, writes p's highest
+  // non-zero cell there (0 for zero) and returns p's length; given none,
+  // returns p's length or 0.
   static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
-                      bool measure) noexcept;
+                      std::uint8_t* top) noexcept;
   // q, r = a / b, a % b for a and b of lengths ca >= cb >= 1. Returns
   // their lengths when asked to measure; otherwise they may be zero.
   static Lengths DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
@@ -219,7 +226,8 @@ Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexc
 Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
 Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
 Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
-int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p, bool measure) noexcept;
+int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
+             std::uint8_t* top) noexcept;
 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
                  bool measure, Lengths& lengths) noexcept;
 }  // namespace avx512
@@ -241,8 +249,8 @@ struct Avx512 : Avx2 {
     return avx512::StepDown(x, y, measure);
   }
   static int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
-                      bool measure) noexcept {
-    return avx512::Multiply(a, b, p, measure);
+                      std::uint8_t* top) noexcept {
+    return avx512::Multiply(a, b, p, top);
   }
   static bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
                           NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {

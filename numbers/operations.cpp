@@ -48,7 +48,7 @@ void Subtract(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& d) noexce
 }
 
 void Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
-  Run([&](auto k) { return k.Multiply(a, b, p, false); });
+  Run([&](auto k) { return k.Multiply(a, b, p, nullptr); });
 }
 
 void DivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r) noexcept {

@@ -191,8 +191,8 @@ int Portable::SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b, std
 
 template <>
 int Portable::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
-                       bool /*measure*/) noexcept {
-  return limbs::Multiply<Portable>(a, b, p);
+                       std::uint8_t* top) noexcept {
+  return WithTop(limbs::Multiply<Portable>(a, b, p), top);
 }
 
 template <>

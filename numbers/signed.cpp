@@ -123,8 +123,12 @@ void EgeszSubtract(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
 
 void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
   SetSign(out, Negative(a) != Negative(b));
-  SetTop(out,
-         Run([&](auto k) { return k.Multiply(a.Magnitude, b.Magnitude, out.Magnitude, true); }));
+  // The kernel writes Top: it can take it from the product's cells sooner
+  // than from the length it returns.
+  if (Run([&](auto k) { return k.Multiply(a.Magnitude, b.Magnitude, out.Magnitude, &out.Top); }) ==
+      0) {
+    out.Sign = Elojel::Pozitiv;
+  }
 }
 
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
