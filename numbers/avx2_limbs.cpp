@@ -375,10 +375,7 @@ NAGYSZAM_TARGET bool avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& 
                                        NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
   // As the AVX-512 short division, on 32 cells to a vector: the first
   // vectors against the most each cell may hold (9 in cells 0..31 of a and
-  // 0..15 of b, 0 above), the others ORed, all read before any test. (A
-  // byte past 9 in b alone would give what the long way gives, which clamps
-  // its limbs the same way; in a it would not, as the long way compares a
-  // and b cell by cell before it divides.)
+  // 0..15 of b, 0 above), the others ORed, all read before any test.
   constexpr long long kNines = 0x0909090909090909;
   const __m256i low_a = LoadV(a.data(), 0), low_b = LoadV(b.data(), 0);
   const __m256i largest_a = _mm256_set1_epi64x(kNines);

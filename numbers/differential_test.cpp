@@ -145,17 +145,7 @@ TEST(ShortDivisions, AnyBytesGiveWhatTheLongWayGives) {
   if (!testing::Available(testing::KernelSet::kAvx2)) GTEST_SKIP() << "this CPU has no AVX2";
   std::vector<testing::KernelSet> sets = {testing::KernelSet::kAvx2};
   if (testing::Available(testing::KernelSet::kAvx512)) sets.push_back(testing::KernelSet::kAvx512);
-  Source source(Seed() + 2);
-  for (int n = 0; n < 2000; ++n) {
-    NemNegEgesz x[2] = {source.Digits(source.Uniform(0, 33)), source.Digits(source.Uniform(0, 17))};
-    for (NemNegEgesz& cells : x) {
-      // A byte past 9 in one operand in three, at a cell the number uses.
-      if (source.Uniform(0, 2) == 0) {
-        cells[source.Uniform(0, TopIndex(cells))] =
-            static_cast<std::uint8_t>(source.Uniform(10, 255));
-      }
-    }
-    const Egesz a = source.Sign(x[0]), b = source.Sign(x[1]);
+  const auto compare = [&](const Egesz& a, const Egesz& b) {
     const Divided slow = Divide(testing::KernelSet::kPortable, a, b);
     for (const testing::KernelSet set : sets) {
       const Divided fast = Divide(set, a, b);
@@ -169,6 +159,26 @@ TEST(ShortDivisions, AnyBytesGiveWhatTheLongWayGives) {
           << operands;
       EXPECT_EQ(fast.hiba, slow.hiba) << operands;
     }
+  };
+  // A byte past 9 that makes b the larger cell by cell while its limb, held
+  // to 10^8 - 1, equals a's: the signed way answers q = 0 and r = a there.
+  for (const int cell : {0, 7, 12}) {
+    const Egesz a = testing::Signed(cell < 8 ? "+9x8" : "+9x16");
+    Egesz b = a;
+    b.Magnitude[cell] = 200;
+    compare(a, b);
+  }
+  Source source(Seed() + 2);
+  for (int n = 0; n < 2000; ++n) {
+    NemNegEgesz x[2] = {source.Digits(source.Uniform(0, 33)), source.Digits(source.Uniform(0, 17))};
+    for (NemNegEgesz& cells : x) {
+      // A byte past 9 in one operand in three, at a cell the number uses.
+      if (source.Uniform(0, 2) == 0) {
+        cells[source.Uniform(0, TopIndex(cells))] =
+            static_cast<std::uint8_t>(source.Uniform(10, 255));
+      }
+    }
+    compare(source.Sign(x[0]), source.Sign(x[1]));
   }
 }
 
