@@ -352,9 +352,13 @@ NAGYSZAM_TARGET inline bool BothShort(const std::uint8_t* a, const std::uint8_t*
 
 NAGYSZAM_TARGET_ALL __attribute__((noinline)) int avx2::LongProduct(const NemNegEgesz& a,
                                                                     const NemNegEgesz& b,
-                                                                    NemNegEgesz& p,
-                                                                    std::uint8_t* top) noexcept {
-  return WithTop(limbs::Multiply<Avx2>(a, b, p), top);
+                                                                    NemNegEgesz& p) noexcept {
+  return limbs::Multiply<Avx2>(a, b, p);
+}
+
+__attribute__((noinline)) int avx2::LongProduct(const NemNegEgesz& a, const NemNegEgesz& b,
+                                                NemNegEgesz& p, std::uint8_t* top) noexcept {
+  return WithTop(LongProduct(a, b, p), top);
 }
 
 template <>
@@ -368,7 +372,7 @@ NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, N
     return top != nullptr ? WithTop(ProductOf<1, 1>(a.data(), b.data(), p.data()), top)
                           : ProductOf<1, 1, false>(a.data(), b.data(), p.data());
   }
-  return LongProduct(a, b, p, top);
+  return top != nullptr ? LongProduct(a, b, p, top) : LongProduct(a, b, p);
 }
 
 NAGYSZAM_TARGET bool avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,

@@ -254,7 +254,7 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
                           top);
     }
   }
-  return avx2::LongProduct(a, b, p, top);
+  return top != nullptr ? avx2::LongProduct(a, b, p, top) : avx2::LongProduct(a, b, p);
 }
 
 NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
