@@ -32,10 +32,11 @@ void Finish(Egesz& out, int length, bool negative) noexcept {
   SetSign(out, negative && length > 0);
 }
 
-// Finish's second half, for the product and the division: they set the
-// sign a non-zero result takes before their kernel writes the digits,
-// where it waits for nothing (2 to 4% faster than after, from the
-// kernel's length); the length then sets Top, and a zero result positive.
+// Finish's second half, for the division: it sets the sign a non-zero
+// result takes before its kernel writes the digits, where it waits for
+// nothing (2 to 4% faster than after, from the kernel's length); the
+// length then sets Top, and a zero result positive. (The product does the
+// same, its kernel writing Top.)
 void SetTop(Egesz& out, int length) noexcept {
   out.Top = TopOf(length);
   if (length == 0) out.Sign = Elojel::Pozitiv;
