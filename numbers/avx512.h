@@ -8,6 +8,9 @@
 #if NAGYSZAM_AVX2
 
 #define NAGYSZAM_TARGET512 __attribute__((target("avx512f,avx512bw,bmi2")))
+// With the 52-bit multiplies (IFMA) too, for what runs only when use_ifma
+// is set.
+#define NAGYSZAM_TARGET_IFMA __attribute__((target("avx512f,avx512bw,bmi2,avx512ifma")))
 
 namespace nagyszam::kernels::avx512 {
 

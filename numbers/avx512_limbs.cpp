@@ -257,8 +257,15 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
   return top != nullptr ? avx2::LongProduct(a, b, p, top) : avx2::LongProduct(a, b, p);
 }
 
-NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                                    NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
+namespace {
+
+// The short division up to its results: reads and checks a and b as
+// ShortDivMod describes, then divides. Returns false, having written
+// nothing, for the shapes it does not take; otherwise out as DivideSmall
+// leaves it.
+NAGYSZAM_TARGET512 inline bool ShortQuotient(const NemNegEgesz& a, const NemNegEgesz& b,
+                                             bool measure, std::uint64_t* out,
+                                             Lengths& lengths) noexcept {
   // Both first groups and the OR of the rest, all read before any test.
   // Each cell of a first group against the largest it may hold (9 in
   // cells 0..31 of a and 0..15 of b, 0 above them): the short shapes,
@@ -285,12 +292,41 @@ NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, 
   const auto lane = [](__m128i x) NAGYSZAM_TARGET512 {
     return static_cast<std::uint64_t>(_mm_cvtsi128_si64(x));
   };
+  return limbs::DivideSmall(lane(_mm512_extracti32x4_epi32(pieces, 1)),
+                            lane(_mm512_castsi512_si128(pieces)),
+                            lane(_mm512_extracti32x4_epi32(pieces, 2)), measure, out, lengths);
+}
+
+// ceil(2^52 / d): l times this, modulo 2^52, is the fraction l / d in 52
+// bits, a little over.
+constexpr long long FractionOf(std::uint64_t d) {
+  return static_cast<long long>(((std::uint64_t{1} << 52) + d - 1) / d);
+}
+
+// A limb (below 10^8) as its eight cells, each from the limb alone, not
+// from the cell above: lane k < 7 takes the fraction l / 10^(k+1) (52 bits,
+// over by less than l 2^-52) times ten, whose integer part is cell k; lane
+// 7 takes l / 10^7 straight. The error stays below a tenth of the smallest
+// step between fractions, so each is exact below 10^8 (every limb was
+// tried). Two multiplies deep, where the splits by 10^4, 10^2 and 10 are
+// six.
+NAGYSZAM_TARGET_IFMA inline __m128i CellsOfLimb(std::uint64_t l) noexcept {
+  const __m512i fraction =
+      _mm512_setr_epi64(FractionOf(10), FractionOf(100), FractionOf(1000), FractionOf(10000),
+                        FractionOf(100000), FractionOf(1000000), FractionOf(10000000), 1);
+  const __m512i times = _mm512_setr_epi64(10, 10, 10, 10, 10, 10, 10, FractionOf(10000000));
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i x = _mm512_set1_epi64(static_cast<long long>(l));
+  return _mm512_cvtepi64_epi8(
+      _mm512_madd52hi_epu64(zero, _mm512_madd52lo_epu64(zero, x, fraction), times));
+}
+
+}  // namespace
+
+NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                    NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
   std::uint64_t out[5];
-  if (!limbs::DivideSmall(lane(_mm512_extracti32x4_epi32(pieces, 1)),
-                          lane(_mm512_castsi512_si128(pieces)),
-                          lane(_mm512_extracti32x4_epi32(pieces, 2)), measure, out, lengths)) {
-    return false;
-  }
+  if (!ShortQuotient(a, b, measure, out, lengths)) return false;
   // q's cells in the low half, r's in the high half; q first, so that when
   // they are one object it holds r.
   const auto limb = [&](int i) { return static_cast<long long>(out[i]); };
@@ -300,6 +336,26 @@ NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, 
   StoreG(q.data(), 0, _mm512_inserti64x4(zero, _mm512_castsi512_si256(cells), 0));
   FillFrom(q.data(), 1, zero);
   StoreG(r.data(), 0, _mm512_inserti64x4(zero, _mm512_extracti64x4_epi64(cells, 1), 0));
+  FillFrom(r.data(), 1, zero);
+  return true;
+}
+
+NAGYSZAM_TARGET_IFMA bool ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b,
+                                          NemNegEgesz& q, NemNegEgesz& r, bool measure,
+                                          Lengths& lengths) noexcept {
+  std::uint64_t out[5];
+  if (!ShortQuotient(a, b, measure, out, lengths)) return false;
+  // Each limb straight from its register to its cells, where LimbsToCells
+  // waited for the five to be gathered into one vector and then split them
+  // in six steps: DivMod 20/10 8 to 15% faster. q first, as above.
+  const __m128i low = _mm_unpacklo_epi64(CellsOfLimb(out[0]), CellsOfLimb(out[1]));
+  const __m256i quotient =
+      _mm256_inserti128_si256(_mm256_castsi128_si256(low), CellsOfLimb(out[2]), 1);
+  const __m128i rest = _mm_unpacklo_epi64(CellsOfLimb(out[3]), CellsOfLimb(out[4]));
+  const __m512i zero = _mm512_setzero_si512();
+  StoreG(q.data(), 0, _mm512_zextsi256_si512(quotient));
+  FillFrom(q.data(), 1, zero);
+  StoreG(r.data(), 0, _mm512_zextsi128_si512(rest));
   FillFrom(r.data(), 1, zero);
   return true;
 }

@@ -182,10 +182,15 @@ extern bool use_avx2;
 // take their longest loops on 512-bit vectors. The tests clear it to run
 // the AVX2 set alone.
 extern bool use_avx512;
+// Set at start-up when the CPU also has AVX-512 IFMA: the short division
+// then turns its results into cells by 52-bit multiplies. The tests clear
+// it to run the AVX-512 set without them.
+extern bool use_ifma;
 #else
 using Avx2 = Portable;
 constexpr bool use_avx2 = false;
 constexpr bool use_avx512 = false;
+constexpr bool use_ifma = false;
 #endif
 
 template <>
@@ -230,6 +235,9 @@ int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
              std::uint8_t* top) noexcept;
 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
                  bool measure, Lengths& lengths) noexcept;
+// The same, its results turned into cells by IFMA.
+bool ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                     bool measure, Lengths& lengths) noexcept;
 }  // namespace avx512
 
 struct Avx512 : Avx2 {
@@ -254,7 +262,9 @@ struct Avx512 : Avx2 {
   }
   static bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
                           NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
-    return ShortShape(a, b) && avx512::ShortDivMod(a, b, q, r, measure, lengths);
+    if (!ShortShape(a, b)) return false;
+    return use_ifma ? avx512::ShortDivModIfma(a, b, q, r, measure, lengths)
+                    : avx512::ShortDivMod(a, b, q, r, measure, lengths);
   }
 };
 #else

@@ -144,7 +144,9 @@ Divided Divide(testing::KernelSet set, const Egesz& a, const Egesz& b) {
 TEST(ShortDivisions, AnyBytesGiveWhatTheLongWayGives) {
   if (!testing::Available(testing::KernelSet::kAvx2)) GTEST_SKIP() << "this CPU has no AVX2";
   std::vector<testing::KernelSet> sets = {testing::KernelSet::kAvx2};
-  if (testing::Available(testing::KernelSet::kAvx512)) sets.push_back(testing::KernelSet::kAvx512);
+  for (const auto set : {testing::KernelSet::kAvx512, testing::KernelSet::kAvx512Ifma}) {
+    if (testing::Available(set)) sets.push_back(set);
+  }
   const auto compare = [&](const Egesz& a, const Egesz& b) {
     const Divided slow = Divide(testing::KernelSet::kPortable, a, b);
     for (const testing::KernelSet set : sets) {
@@ -184,7 +186,8 @@ TEST(ShortDivisions, AnyBytesGiveWhatTheLongWayGives) {
 
 INSTANTIATE_TEST_SUITE_P(Numbers, Kernels,
                          ::testing::Values(testing::KernelSet::kPortable, testing::KernelSet::kAvx2,
-                                           testing::KernelSet::kAvx512),
+                                           testing::KernelSet::kAvx512,
+                                           testing::KernelSet::kAvx512Ifma),
                          [](const auto& info) { return testing::Name(info.param); });
 
 }  // namespace

@@ -3,6 +3,9 @@
 // hand so that the overflow model itself is checked; the error flag.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "numbers/test_support.h"
 
 namespace nagyszam {
@@ -11,6 +14,10 @@ namespace {
 using testing::Num;
 using testing::Signed;
 using testing::Text;
+
+constexpr testing::KernelSet kSets[] = {testing::KernelSet::kPortable, testing::KernelSet::kAvx2,
+                                        testing::KernelSet::kAvx512,
+                                        testing::KernelSet::kAvx512Ifma};
 
 TEST(Edges, BoundaryOperandsMatchGmp) {
   // Pairs of operands, one after the other.
@@ -75,8 +82,7 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
       // half way to the next (estimated in one pass, not near a whole number)
       "99999999 e232 9999999800000001", "1 e240 9x8", "99999999 5 e231 9999999800000001",
       "1 e240 9x8"};
-  for (const auto set :
-       {testing::KernelSet::kPortable, testing::KernelSet::kAvx2, testing::KernelSet::kAvx512}) {
+  for (const auto set : kSets) {
     if (!testing::Available(set)) continue;
     const testing::UseKernels kernels(set);
     for (std::size_t i = 0; i < std::size(kPairs); i += 2) {
@@ -90,6 +96,40 @@ TEST(Edges, BoundaryOperandsMatchGmp) {
           EXPECT_EQ(testing::CheckSigned(a, b, preset), "");
         }
       }
+    }
+  }
+}
+
+// The short division turns each limb of its quotient and remainder into
+// cells on its own, each cell from a fraction of the limb that may be a
+// hair too large: at a limb one below a step of its top digits (j 10^k -
+// 1) too large a fraction gives the next digit. Those limbs and the steps
+// themselves, in each limb of a quotient (a by 1) and of a remainder (a by
+// 10^16 - 1, quotient 1), against GMP.
+TEST(Edges, ShortDivisionCellsAtEveryStep) {
+  std::vector<std::string> limbs;
+  for (long power = 1; power < 100'000'000; power *= 10) {
+    for (long j = 1; j <= 99 && j * power <= 100'000'000; ++j) {
+      for (const long limb : {j * power - 1, j * power}) {
+        if (limb < 100'000'000) limbs.push_back(std::to_string(limb));
+      }
+    }
+  }
+  const auto eight = [](const std::string& limb) {
+    return std::string(8 - limb.size(), '0') + limb;
+  };
+  const NemNegEgesz one = Num("1"), nines = Num("9x16");
+  for (const auto set : kSets) {
+    if (!testing::Available(set)) continue;
+    const testing::UseKernels kernels(set);
+    for (const std::string& limb : limbs) {
+      const NemNegEgesz quotient = Num(limb + eight(limb) + eight(limb));
+      EXPECT_EQ(testing::CheckNonNegative(quotient, one, false), "") << testing::Name(set);
+      testing::Z dividend(nines);
+      mpz_add(dividend.v, dividend.v, testing::Z(Num(limb + eight(limb))).v);
+      bool wrapped = false;
+      const NemNegEgesz remainder = testing::Cells(dividend.v, wrapped);
+      EXPECT_EQ(testing::CheckNonNegative(remainder, nines, false), "") << testing::Name(set);
     }
   }
 }

@@ -32,12 +32,18 @@ bool CpuHasAvx512() noexcept {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
 }
 
+bool CpuHasIfma() noexcept {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512ifma");
+}
+
 }  // namespace
 
 // Operations run before this is set (other static initialisers) take the
 // portable kernels, which give the same results.
 bool kernels::use_avx2 = CpuHasAvx2();
 bool kernels::use_avx512 = kernels::use_avx2 && CpuHasAvx512();
+bool kernels::use_ifma = kernels::use_avx512 && CpuHasIfma();
 #endif
 
 }  // namespace nagyszam

@@ -72,11 +72,13 @@ inline bool Same(const NemNegEgesz& a, const NemNegEgesz& b) {
   return a == b;
 }
 
-// The kernels that run: the portable, AVX2 or AVX-512 set.
-enum class KernelSet { kPortable, kAvx2, kAvx512 };
+// The kernels that run: the portable, AVX2 or AVX-512 set, the last
+// without or with IFMA.
+enum class KernelSet { kPortable, kAvx2, kAvx512, kAvx512Ifma };
 
 inline const char* Name(KernelSet set) {
-  return set == KernelSet::kPortable ? "Portable" : set == KernelSet::kAvx2 ? "Avx2" : "Avx512";
+  static constexpr const char* kNames[] = {"Portable", "Avx2", "Avx512", "Avx512Ifma"};
+  return kNames[static_cast<int>(set)];
 }
 
 inline void PrintTo(KernelSet set, std::ostream* out) {
@@ -85,8 +87,17 @@ inline void PrintTo(KernelSet set, std::ostream* out) {
 
 // Whether this CPU runs `set` (asked while no UseKernels lives).
 inline bool Available(KernelSet set) {
-  if (set == KernelSet::kPortable) return true;
-  return set == KernelSet::kAvx2 ? kernels::use_avx2 : kernels::use_avx512;
+  switch (set) {
+    case KernelSet::kPortable:
+      return true;
+    case KernelSet::kAvx2:
+      return kernels::use_avx2;
+    case KernelSet::kAvx512:
+      return kernels::use_avx512;
+    case KernelSet::kAvx512Ifma:
+      return kernels::use_ifma;
+  }
+  return false;
 }
 
 // Runs `set`, one this CPU has, for as long as it lives.
@@ -95,7 +106,8 @@ class UseKernels {
   explicit UseKernels(KernelSet set) {
 #if NAGYSZAM_AVX2
     if (set == KernelSet::kPortable) kernels::use_avx2 = false;
-    if (set != KernelSet::kAvx512) kernels::use_avx512 = false;
+    if (set < KernelSet::kAvx512) kernels::use_avx512 = false;
+    if (set != KernelSet::kAvx512Ifma) kernels::use_ifma = false;
 #endif
     (void)set;
   }
@@ -105,12 +117,13 @@ class UseKernels {
 #if NAGYSZAM_AVX2
     kernels::use_avx2 = avx2_;
     kernels::use_avx512 = avx512_;
+    kernels::use_ifma = ifma_;
 #endif
   }
 
  private:
 #if NAGYSZAM_AVX2
-  bool avx2_ = kernels::use_avx2, avx512_ = kernels::use_avx512;
+  bool avx2_ = kernels::use_avx2, avx512_ = kernels::use_avx512, ifma_ = kernels::use_ifma;
 #endif
 };
 
