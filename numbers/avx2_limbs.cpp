@@ -375,8 +375,8 @@ NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, N
   return top != nullptr ? LongProduct(a, b, p, top) : LongProduct(a, b, p);
 }
 
-NAGYSZAM_TARGET bool avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                                       NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
+NAGYSZAM_TARGET int avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                      NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
   // As the AVX-512 short division, on 32 cells to a vector: the first
   // vectors against the most each cell may hold (9 in cells 0..31 of a and
   // 0..15 of b, 0 above), the others ORed, all read before any test.
@@ -389,14 +389,14 @@ NAGYSZAM_TARGET bool avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& 
   for (int v = 1; v < kVectors; ++v) {
     wrong = _mm256_or_si256(wrong, _mm256_or_si256(LoadV(a.data(), v), LoadV(b.data(), v)));
   }
-  if (Any(wrong)) return false;
+  if (Any(wrong)) return 0;
   const __m256i pa = Pieces(CellsToLimbs(low_a)), pb = Pieces(CellsToLimbs(low_b));
   const auto word = [](long long x) { return static_cast<std::uint64_t>(x); };
   std::uint64_t out[5];
-  if (!limbs::DivideSmall(word(_mm256_extract_epi64(pa, 2)), word(_mm256_extract_epi64(pa, 0)),
-                          word(_mm256_extract_epi64(pb, 0)), measure, out, lengths)) {
-    return false;
-  }
+  const int taken =
+      limbs::DivideSmall(word(_mm256_extract_epi64(pa, 2)), word(_mm256_extract_epi64(pa, 0)),
+                         word(_mm256_extract_epi64(pb, 0)), out, tops);
+  if (taken == 0) return 0;
   const auto limb = [&](int i) { return static_cast<long long>(out[i]); };
   const __m256i cells_q = LimbsToCells(_mm256_setr_epi64x(limb(0), limb(1), limb(2), 0));
   const __m256i cells_r = LimbsToCells(_mm256_setr_epi64x(limb(3), limb(4), 0, 0));
@@ -406,7 +406,7 @@ NAGYSZAM_TARGET bool avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& 
   FillFrom(q.data(), 1, zero);
   StoreV(r.data(), 0, cells_r);
   FillFrom(r.data(), 1, zero);
-  return true;
+  return taken;
 }
 
 template <>

@@ -260,12 +260,12 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
 namespace {
 
 // The short division up to its results: reads and checks a and b as
-// ShortDivMod describes, then divides. Returns false, having written
-// nothing, for the shapes it does not take; otherwise out as DivideSmall
-// leaves it.
-NAGYSZAM_TARGET512 inline bool ShortQuotient(const NemNegEgesz& a, const NemNegEgesz& b,
-                                             bool measure, std::uint64_t* out,
-                                             Lengths& lengths) noexcept {
+// ShortDivMod describes, then divides. Returns 0, having written nothing,
+// for the shapes it does not take; otherwise out, tops and the return as
+// DivideSmall leaves them.
+NAGYSZAM_TARGET512 inline int ShortQuotient(const NemNegEgesz& a, const NemNegEgesz& b,
+                                            std::uint64_t* out,
+                                            std::uint8_t* const* tops) noexcept {
   // Both first groups and the OR of the rest, all read before any test.
   // Each cell of a first group against the largest it may hold (9 in
   // cells 0..31 of a and 0..15 of b, 0 above them): the short shapes,
@@ -280,7 +280,7 @@ NAGYSZAM_TARGET512 inline bool ShortQuotient(const NemNegEgesz& a, const NemNegE
   const __m512i largest_b = _mm512_setr_epi64(kNines, kNines, 0, 0, 0, 0, 0, 0);
   if ((_mm512_cmpgt_epu8_mask(low_a, largest_a) | _mm512_cmpgt_epu8_mask(low_b, largest_b)) != 0 ||
       _mm512_test_epi64_mask(above, above) != 0) {
-    return false;
+    return 0;
   }
   // a's four limbs in lanes 0..3 and b's two in lanes 4 and 5, converted
   // at once; each even lane plus the one above times B gives a's two
@@ -294,7 +294,7 @@ NAGYSZAM_TARGET512 inline bool ShortQuotient(const NemNegEgesz& a, const NemNegE
   };
   return limbs::DivideSmall(lane(_mm512_extracti32x4_epi32(pieces, 1)),
                             lane(_mm512_castsi512_si128(pieces)),
-                            lane(_mm512_extracti32x4_epi32(pieces, 2)), measure, out, lengths);
+                            lane(_mm512_extracti32x4_epi32(pieces, 2)), out, tops);
 }
 
 // ceil(2^52 / d): l times this, modulo 2^52, is the fraction l / d in 52
@@ -323,10 +323,11 @@ NAGYSZAM_TARGET_IFMA inline __m128i CellsOfLimb(std::uint64_t l) noexcept {
 
 }  // namespace
 
-NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                                    NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
+NAGYSZAM_TARGET512 int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                   NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
   std::uint64_t out[5];
-  if (!ShortQuotient(a, b, measure, out, lengths)) return false;
+  const int taken = ShortQuotient(a, b, out, tops);
+  if (taken == 0) return 0;
   // q's cells in the low half, r's in the high half; q first, so that when
   // they are one object it holds r.
   const auto limb = [&](int i) { return static_cast<long long>(out[i]); };
@@ -337,14 +338,14 @@ NAGYSZAM_TARGET512 bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, 
   FillFrom(q.data(), 1, zero);
   StoreG(r.data(), 0, _mm512_inserti64x4(zero, _mm512_extracti64x4_epi64(cells, 1), 0));
   FillFrom(r.data(), 1, zero);
-  return true;
+  return taken;
 }
 
-NAGYSZAM_TARGET_IFMA bool ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b,
-                                          NemNegEgesz& q, NemNegEgesz& r, bool measure,
-                                          Lengths& lengths) noexcept {
+NAGYSZAM_TARGET_IFMA int ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                         NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
   std::uint64_t out[5];
-  if (!ShortQuotient(a, b, measure, out, lengths)) return false;
+  const int taken = ShortQuotient(a, b, out, tops);
+  if (taken == 0) return 0;
   // Each limb straight from its register to its cells, where LimbsToCells
   // waited for the five to be gathered into one vector and then split them
   // in six steps: DivMod 20/10 8 to 15% faster. q first, as above.
@@ -357,7 +358,7 @@ NAGYSZAM_TARGET_IFMA bool ShortDivModIfma(const NemNegEgesz& a, const NemNegEges
   FillFrom(q.data(), 1, zero);
   StoreG(r.data(), 0, _mm512_zextsi128_si512(rest));
   FillFrom(r.data(), 1, zero);
-  return true;
+  return taken;
 }
 
 NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b,

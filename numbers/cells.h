@@ -162,12 +162,14 @@ struct Set {
   static Lengths DivMod(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
                         NemNegEgesz& r, bool measure) noexcept;
   // The commonest division straight from the cells, before anything is
-  // measured: q, r = a / b, a % b (and their lengths when asked to measure)
-  // for a of at most 32 digits and b of at most 16, a quotient from 1 to
-  // 2^64 - 1, and cells 0..9 only. Returns false, having written nothing,
-  // for anything else, which DivMod then takes. The portable set has none.
-  static bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                          NemNegEgesz& r, bool measure, Lengths& lengths) noexcept;
+  // measured: q, r = a / b, a % b for a of at most 32 digits and b of at
+  // most 16, a quotient from 1 to 2^64 - 1, and cells 0..9 only. Given
+  // tops, writes q's highest non-zero cell to tops[0] and then r's to
+  // tops[1] (0 for zero). Returns 0, having written nothing, for anything
+  // else, which DivMod then takes; otherwise 1, or 2 when r is zero. The
+  // portable set has none.
+  static int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                         std::uint8_t* const* tops) noexcept;
 };
 
 using Portable = Set<false>;
@@ -194,15 +196,15 @@ constexpr bool use_ifma = false;
 #endif
 
 template <>
-inline bool Portable::ShortDivMod(const NemNegEgesz&, const NemNegEgesz&, NemNegEgesz&,
-                                  NemNegEgesz&, bool, Lengths&) noexcept {
-  return false;
+inline int Portable::ShortDivMod(const NemNegEgesz&, const NemNegEgesz&, NemNegEgesz&, NemNegEgesz&,
+                                 std::uint8_t* const*) noexcept {
+  return 0;
 }
 
 #if NAGYSZAM_AVX2
 namespace avx2 {
-bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
-                 bool measure, Lengths& lengths) noexcept;
+int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                std::uint8_t* const* tops) noexcept;
 }  // namespace avx2
 
 // Cells 32..39 of a and 16..23 of b first, here: a longer number nearly
@@ -213,9 +215,9 @@ inline bool ShortShape(const NemNegEgesz& a, const NemNegEgesz& b) noexcept {
 }
 
 template <>
-inline bool Avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                              NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
-  return ShortShape(a, b) && avx2::ShortDivMod(a, b, q, r, measure, lengths);
+inline int Avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                             NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
+  return ShortShape(a, b) ? avx2::ShortDivMod(a, b, q, r, tops) : 0;
 }
 #endif
 
@@ -233,11 +235,11 @@ Outcome StepUp(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
 Outcome StepDown(const std::uint8_t* x, std::uint8_t* y, bool measure) noexcept;
 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p,
              std::uint8_t* top) noexcept;
-bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
-                 bool measure, Lengths& lengths) noexcept;
+int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                std::uint8_t* const* tops) noexcept;
 // The same, its results turned into cells by IFMA.
-bool ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
-                     bool measure, Lengths& lengths) noexcept;
+int ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                    std::uint8_t* const* tops) noexcept;
 }  // namespace avx512
 
 struct Avx512 : Avx2 {
@@ -260,11 +262,11 @@ struct Avx512 : Avx2 {
                       std::uint8_t* top) noexcept {
     return avx512::Multiply(a, b, p, top);
   }
-  static bool ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                          NemNegEgesz& r, bool measure, Lengths& lengths) noexcept {
-    if (!ShortShape(a, b)) return false;
-    return use_ifma ? avx512::ShortDivModIfma(a, b, q, r, measure, lengths)
-                    : avx512::ShortDivMod(a, b, q, r, measure, lengths);
+  static int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, NemNegEgesz& r,
+                         std::uint8_t* const* tops) noexcept {
+    if (!ShortShape(a, b)) return 0;
+    return use_ifma ? avx512::ShortDivModIfma(a, b, q, r, tops)
+                    : avx512::ShortDivMod(a, b, q, r, tops);
   }
 };
 #else

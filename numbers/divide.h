@@ -159,16 +159,17 @@ Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& 
 // The short division (the AVX2 and AVX-512 sets' ShortDivMod) past the
 // cells: a = high 10^16 + low (each piece below 10^16) by d below 10^16,
 // one hardware division. The quotient's three limbs go to out[0..2], the
-// remainder's two to out[3..4], the lengths when asked to measure. Returns
-// false, with nothing written, when d is zero (the first test) or the
-// quotient is zero or does not fit 64 bits.
-inline bool DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, bool measure,
-                        std::uint64_t* out, Lengths& lengths) noexcept {
+// remainder's two to out[3..4], and given tops, the top cells as
+// ShortDivMod writes them. Returns 0, with nothing written, when d is zero
+// (the first test) or the quotient is zero or does not fit 64 bits;
+// otherwise 1, or 2 when the remainder is zero.
+inline int DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, std::uint64_t* out,
+                       std::uint8_t* const* tops) noexcept {
   const Wide x = Wide{high} * kPiece + low;
-  if (static_cast<std::uint64_t>(x >> 64) >= d) return false;
+  if (static_cast<std::uint64_t>(x >> 64) >= d) return 0;
   std::uint64_t rest = 0;
   const auto quotient = static_cast<std::uint64_t>(DivideByWord(x, d, rest));
-  if (quotient == 0) return false;
+  if (quotient == 0) return 0;
   // Each limb from a quotient by a constant that waits for no other.
   const std::uint64_t upper = quotient / kBase, top = quotient / kPiece;
   const std::uint64_t rest_upper = rest / kBase;
@@ -177,8 +178,14 @@ inline bool DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, 
   out[2] = top;
   out[3] = rest - rest_upper * kBase;
   out[4] = rest_upper;
-  if (measure) lengths = {DecimalLength(quotient), DecimalLength(rest)};
-  return true;
+  // Straight from the binary results, as soon as they are there: from a
+  // length handed back to the caller, the signed division's Top waited
+  // for the return and two more steps, 1 to 4% slower.
+  if (tops != nullptr) {
+    *tops[0] = static_cast<std::uint8_t>(DecimalLength(quotient) - 1);
+    *tops[1] = static_cast<std::uint8_t>(rest != 0 ? DecimalLength(rest) - 1 : 0);
+  }
+  return rest != 0 ? 1 : 2;
 }
 
 // Dividends below 10^38 and divisors below 10^19 fit 128 and 64 bits:

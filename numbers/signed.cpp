@@ -136,15 +136,15 @@ void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
   Run([&](auto k) {
     const NemNegEgesz &ma = a.Magnitude, &mb = b.Magnitude;
     const bool na = Negative(a), nb = Negative(b);
-    if (kernels::Lengths lengths{};
-        k.ShortDivMod(ma, mb, q.Magnitude, r.Magnitude, true, lengths)) {
+    // The kernel writes Top, q's and then r's: when they are one object
+    // it holds r's.
+    std::uint8_t* const tops[2] = {&q.Top, &r.Top};
+    if (const int taken = k.ShortDivMod(ma, mb, q.Magnitude, r.Magnitude, tops); taken != 0) {
       // The signs after the digits here: nothing is written unless the
-      // short way takes the division. r's after q's, as below. Not
-      // Finish: q's sign would wait for its length, 10% slower.
+      // short way takes the division. r's after q's, as below; a zero
+      // remainder positive.
       SetSign(q, na != nb);
-      q.Top = TopOf(lengths.quotient);
-      SetSign(r, na);
-      SetTop(r, lengths.remainder);
+      SetSign(r, na && taken == 1);
       return;
     }
     const int ca = k.Length(ma.data()), cb = k.Length(mb.data());
