@@ -375,8 +375,12 @@ NAGYSZAM_TARGET int Avx2::Multiply(const NemNegEgesz& a, const NemNegEgesz& b, N
   return top != nullptr ? LongProduct(a, b, p, top) : LongProduct(a, b, p);
 }
 
-NAGYSZAM_TARGET int avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                                      NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
+namespace {
+
+// The short division; the top cells only when kTops, as the AVX-512 one.
+template <bool kTops>
+NAGYSZAM_TARGET int ShortDivision(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                  NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
   // As the AVX-512 short division, on 32 cells to a vector: the first
   // vectors against the most each cell may hold (9 in cells 0..31 of a and
   // 0..15 of b, 0 above), the others ORed, all read before any test.
@@ -395,7 +399,7 @@ NAGYSZAM_TARGET int avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b
   std::uint64_t out[5];
   const int taken =
       limbs::DivideSmall(word(_mm256_extract_epi64(pa, 2)), word(_mm256_extract_epi64(pa, 0)),
-                         word(_mm256_extract_epi64(pb, 0)), out, tops);
+                         word(_mm256_extract_epi64(pb, 0)), out);
   if (taken == 0) return 0;
   const auto limb = [&](int i) { return static_cast<long long>(out[i]); };
   const __m256i cells_q = LimbsToCells(_mm256_setr_epi64x(limb(0), limb(1), limb(2), 0));
@@ -406,7 +410,19 @@ NAGYSZAM_TARGET int avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b
   FillFrom(q.data(), 1, zero);
   StoreV(r.data(), 0, cells_r);
   FillFrom(r.data(), 1, zero);
+  if constexpr (kTops) {
+    WriteTops(tops, ~Bits(_mm256_cmpeq_epi8(cells_q, zero)),
+              ~Bits(_mm256_cmpeq_epi8(cells_r, zero)));
+  }
   return taken;
+}
+
+}  // namespace
+
+NAGYSZAM_TARGET int avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                      NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
+  return tops != nullptr ? ShortDivision<true>(a, b, q, r, tops)
+                         : ShortDivision<false>(a, b, q, r, tops);
 }
 
 template <>

@@ -261,11 +261,10 @@ namespace {
 
 // The short division up to its results: reads and checks a and b as
 // ShortDivMod describes, then divides. Returns 0, having written nothing,
-// for the shapes it does not take; otherwise out, tops and the return as
+// for the shapes it does not take; otherwise out and the return as
 // DivideSmall leaves them.
 NAGYSZAM_TARGET512 inline int ShortQuotient(const NemNegEgesz& a, const NemNegEgesz& b,
-                                            std::uint64_t* out,
-                                            std::uint8_t* const* tops) noexcept {
+                                            std::uint64_t* out) noexcept {
   // Both first groups and the OR of the rest, all read before any test.
   // Each cell of a first group against the largest it may hold (9 in
   // cells 0..31 of a and 0..15 of b, 0 above them): the short shapes,
@@ -294,7 +293,7 @@ NAGYSZAM_TARGET512 inline int ShortQuotient(const NemNegEgesz& a, const NemNegEg
   };
   return limbs::DivideSmall(lane(_mm512_extracti32x4_epi32(pieces, 1)),
                             lane(_mm512_castsi512_si128(pieces)),
-                            lane(_mm512_extracti32x4_epi32(pieces, 2)), out, tops);
+                            lane(_mm512_extracti32x4_epi32(pieces, 2)), out);
 }
 
 // ceil(2^52 / d): l times this, modulo 2^52, is the fraction l / d in 52
@@ -321,12 +320,14 @@ NAGYSZAM_TARGET_IFMA inline __m128i CellsOfLimb(std::uint64_t l) noexcept {
       _mm512_madd52hi_epu64(zero, _mm512_madd52lo_epu64(zero, x, fraction), times));
 }
 
-}  // namespace
-
-NAGYSZAM_TARGET512 int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                                   NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
+// The short division with LimbsToCells; the top cells only when kTops:
+// made where they are not wanted, their masks cost the unsigned division
+// 4%.
+template <bool kTops>
+NAGYSZAM_TARGET512 int ShortByLimbs(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                    NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
   std::uint64_t out[5];
-  const int taken = ShortQuotient(a, b, out, tops);
+  const int taken = ShortQuotient(a, b, out);
   if (taken == 0) return 0;
   // q's cells in the low half, r's in the high half; q first, so that when
   // they are one object it holds r.
@@ -338,13 +339,19 @@ NAGYSZAM_TARGET512 int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, N
   FillFrom(q.data(), 1, zero);
   StoreG(r.data(), 0, _mm512_inserti64x4(zero, _mm512_extracti64x4_epi64(cells, 1), 0));
   FillFrom(r.data(), 1, zero);
+  if constexpr (kTops) {
+    const std::uint64_t used = _mm512_test_epi8_mask(cells, cells);
+    WriteTops(tops, static_cast<std::uint32_t>(used), static_cast<std::uint32_t>(used >> 32));
+  }
   return taken;
 }
 
-NAGYSZAM_TARGET_IFMA int ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
-                                         NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
+// The same by IFMA.
+template <bool kTops>
+NAGYSZAM_TARGET_IFMA int ShortByIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                     NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
   std::uint64_t out[5];
-  const int taken = ShortQuotient(a, b, out, tops);
+  const int taken = ShortQuotient(a, b, out);
   if (taken == 0) return 0;
   // Each limb straight from its register to its cells, where LimbsToCells
   // waited for the five to be gathered into one vector and then split them
@@ -358,7 +365,27 @@ NAGYSZAM_TARGET_IFMA int ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz
   FillFrom(q.data(), 1, zero);
   StoreG(r.data(), 0, _mm512_zextsi128_si512(rest));
   FillFrom(r.data(), 1, zero);
+  if constexpr (kTops) {
+    const auto used = [](__m512i x) NAGYSZAM_TARGET512 {
+      return static_cast<std::uint32_t>(_mm512_test_epi8_mask(x, x));
+    };
+    WriteTops(tops, used(_mm512_zextsi256_si512(quotient)), used(_mm512_zextsi128_si512(rest)));
+  }
   return taken;
+}
+
+}  // namespace
+
+NAGYSZAM_TARGET512 int ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                   NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
+  return tops != nullptr ? ShortByLimbs<true>(a, b, q, r, tops)
+                         : ShortByLimbs<false>(a, b, q, r, tops);
+}
+
+NAGYSZAM_TARGET_IFMA int ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q,
+                                         NemNegEgesz& r, std::uint8_t* const* tops) noexcept {
+  return tops != nullptr ? ShortByIfma<true>(a, b, q, r, tops)
+                         : ShortByIfma<false>(a, b, q, r, tops);
 }
 
 NAGYSZAM_TARGET512 int SubtractMultiple(const std::uint8_t* a, const std::uint8_t* b,

@@ -123,16 +123,6 @@ static_assert(DecimalLength(Wide{0}) == 0 && DecimalLength(Wide{9}) == 1);
 static_assert(DecimalLength(Wide{10}) == 2 && DecimalLength(kTens[38] - 1) == 38);
 static_assert(DecimalLength(~Wide{0}) == 39);
 
-// The same for one word, with fewer instructions: the short division is
-// quick enough that they show.
-constexpr int DecimalLength(std::uint64_t x) noexcept {
-  const int guess = (64 - std::countl_zero(x)) * 1233 >> 12;
-  return guess + (x >= static_cast<std::uint64_t>(kTens[guess]));
-}
-static_assert(DecimalLength(std::uint64_t{0}) == 0 && DecimalLength(std::uint64_t{9}) == 1);
-static_assert(DecimalLength(std::uint64_t{10}) == 2 && DecimalLength(~std::uint64_t{0}) == 20);
-static_assert(DecimalLength(std::uint64_t{9'999'999'999'999'999'999u}) == 19);
-
 // A quotient and remainder below 2^128, as the binary ways leave them;
 // short_rest when the remainder is below 2^64.
 struct Binary {
@@ -159,12 +149,11 @@ Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& 
 // The short division (the AVX2 and AVX-512 sets' ShortDivMod) past the
 // cells: a = high 10^16 + low (each piece below 10^16) by d below 10^16,
 // one hardware division. The quotient's three limbs go to out[0..2], the
-// remainder's two to out[3..4], and given tops, the top cells as
-// ShortDivMod writes them. Returns 0, with nothing written, when d is zero
-// (the first test) or the quotient is zero or does not fit 64 bits;
+// remainder's two to out[3..4]. Returns 0, with nothing written, when d is
+// zero (the first test) or the quotient is zero or does not fit 64 bits;
 // otherwise 1, or 2 when the remainder is zero.
-inline int DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, std::uint64_t* out,
-                       std::uint8_t* const* tops) noexcept {
+inline int DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d,
+                       std::uint64_t* out) noexcept {
   const Wide x = Wide{high} * kPiece + low;
   if (static_cast<std::uint64_t>(x >> 64) >= d) return 0;
   std::uint64_t rest = 0;
@@ -178,13 +167,6 @@ inline int DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d, s
   out[2] = top;
   out[3] = rest - rest_upper * kBase;
   out[4] = rest_upper;
-  // Straight from the binary results, as soon as they are there: from a
-  // length handed back to the caller, the signed division's Top waited
-  // for the return and two more steps, 1 to 4% slower.
-  if (tops != nullptr) {
-    *tops[0] = static_cast<std::uint8_t>(DecimalLength(quotient) - 1);
-    *tops[1] = static_cast<std::uint8_t>(rest != 0 ? DecimalLength(rest) - 1 : 0);
-  }
   return rest != 0 ? 1 : 2;
 }
 
