@@ -132,43 +132,60 @@ void EgeszMultiply(const Egesz& a, const Egesz& b, Egesz& out) noexcept {
   }
 }
 
+namespace {
+
+template <class K>
+inline void DivideSigned(K k, const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
+  const NemNegEgesz &ma = a.Magnitude, &mb = b.Magnitude;
+  const bool na = Negative(a), nb = Negative(b);
+  // The kernel writes Top, q's and then r's: when they are one object
+  // it holds r's.
+  std::uint8_t* const tops[2] = {&q.Top, &r.Top};
+  if (const int taken = k.ShortDivMod(ma, mb, q.Magnitude, r.Magnitude, tops); taken != 0) {
+    // The signs after the digits here: nothing is written unless the
+    // short way takes the division. r's after q's, as below; a zero
+    // remainder positive.
+    SetSign(q, na != nb);
+    SetSign(r, na && taken == 1);
+    return;
+  }
+  const int ca = k.Length(ma.data()), cb = k.Length(mb.data());
+  if (cb == 0 || ca == 0) {
+    // Zero divided, or a zero divisor (which sets Hiba): both EgeszNulla.
+    if (cb == 0) Hiba = true;
+    q = EgeszNulla;
+    r = EgeszNulla;
+  } else if (ca < cb || (ca == cb && k.Greater(mb.data(), ma.data()))) {
+    // The remainder is the dividend as it was written, Top included.
+    const Egesz dividend = a;
+    q = EgeszNulla;
+    r = dividend;
+  } else {
+    // r's after q's: when they are one object it holds r.
+    SetSign(q, na != nb);
+    SetSign(r, na);
+    const kernels::Lengths lengths = k.DivMod(ma, ca, mb, cb, q.Magnitude, r.Magnitude, true);
+    // The quotient is not zero (and when q is r, its length is not
+    // measured): its sign stays.
+    q.Top = TopOf(lengths.quotient);
+    SetTop(r, lengths.remainder);
+  }
+}
+
+// The sets without AVX-512 in calls of their own: inlined in one function
+// with it, their frames were its too (the short division 4% slower).
+template <class K>
+__attribute__((noinline)) void DivideSignedApart(K k, const Egesz& a, const Egesz& b, Egesz& q,
+                                                 Egesz& r) noexcept {
+  DivideSigned(k, a, b, q, r);
+}
+
+}  // namespace
+
 void EgeszDivMod(const Egesz& a, const Egesz& b, Egesz& q, Egesz& r) noexcept {
-  Run([&](auto k) {
-    const NemNegEgesz &ma = a.Magnitude, &mb = b.Magnitude;
-    const bool na = Negative(a), nb = Negative(b);
-    // The kernel writes Top, q's and then r's: when they are one object
-    // it holds r's.
-    std::uint8_t* const tops[2] = {&q.Top, &r.Top};
-    if (const int taken = k.ShortDivMod(ma, mb, q.Magnitude, r.Magnitude, tops); taken != 0) {
-      // The signs after the digits here: nothing is written unless the
-      // short way takes the division. r's after q's, as below; a zero
-      // remainder positive.
-      SetSign(q, na != nb);
-      SetSign(r, na && taken == 1);
-      return;
-    }
-    const int ca = k.Length(ma.data()), cb = k.Length(mb.data());
-    if (cb == 0 || ca == 0) {
-      // Zero divided, or a zero divisor (which sets Hiba): both EgeszNulla.
-      if (cb == 0) Hiba = true;
-      q = EgeszNulla;
-      r = EgeszNulla;
-    } else if (ca < cb || (ca == cb && k.Greater(mb.data(), ma.data()))) {
-      // The remainder is the dividend as it was written, Top included.
-      const Egesz dividend = a;
-      q = EgeszNulla;
-      r = dividend;
-    } else {
-      // r's after q's: when they are one object it holds r.
-      SetSign(q, na != nb);
-      SetSign(r, na);
-      const kernels::Lengths lengths = k.DivMod(ma, ca, mb, cb, q.Magnitude, r.Magnitude, true);
-      // The quotient is not zero (and when q is r, its length is not
-      // measured): its sign stays.
-      q.Top = TopOf(lengths.quotient);
-      SetTop(r, lengths.remainder);
-    }
-  });
+  if (kernels::use_avx512) return DivideSigned(kernels::Avx512{}, a, b, q, r);
+  if (kernels::use_avx2) return DivideSignedApart(kernels::Avx2{}, a, b, q, r);
+  DivideSignedApart(kernels::Portable{}, a, b, q, r);
 }
 
 }  // namespace nagyszam
