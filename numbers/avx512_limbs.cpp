@@ -108,10 +108,11 @@ NAGYSZAM_TARGET512 inline void Unrolled(F f) noexcept {
 // p = a * b for a of kA and b of kB groups of eight limbs, the product at
 // most 32 limbs. window[h][s] = b[8h - s .. 8h - s + 7] is what a[8m + s]
 // meets in column group h + m; each limb of a is broadcast from memory
-// into its multiplies.
+// into its multiplies. Always inlined: Multiply takes the one-group
+// product in its own frame (see there); the others come through ProductOf.
 template <int kA, int kB>
-NAGYSZAM_TARGET512 int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
-                                 std::uint8_t* p) noexcept {
+NAGYSZAM_TARGET512 __attribute__((always_inline)) inline int ProductInline(
+    const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* p) noexcept {
   constexpr int kColumns = std::min(kA + kB, kGroups);
   // Unaligned stores: Windows compilers do not always align the stack to
   // 64 bytes.
@@ -170,6 +171,12 @@ NAGYSZAM_TARGET512 int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
   if (used[1] != 0) return 64 * kColumns - std::countl_zero(used[1]);
   if (used[0] != 0) return 64 * kColumns - 64 - std::countl_zero(used[0]);
   return 0;
+}
+
+template <int kA, int kB>
+NAGYSZAM_TARGET512 int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
+                                 std::uint8_t* p) noexcept {
+  return ProductInline<kA, kB>(a, b, p);
 }
 
 }  // namespace
@@ -264,11 +271,13 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
              _mm512_test_epi64_mask(second, second) == 0) {
     // Both below 10^64: one group each, the kernel the long way would pick
     // after measuring both (the same product), without the measuring and
-    // the long way's large frame: 64x64 digits 9 to 12 % faster.
+    // the long way's large frame: 64x64 digits 9 to 12 % faster. Inlined,
+    // it keeps the groups loaded above and skips a call that realigned the
+    // stack: 3 % faster, 5 % signed.
     const __m512i above = _mm512_or_si512(_mm512_or_si512(LoadG(x, 2), LoadG(y, 2)),
                                           _mm512_or_si512(LoadG(x, 3), LoadG(y, 3)));
     if (_mm512_test_epi64_mask(above, above) == 0) {
-      return WithTop(ProductOf<1, 1>(x, y, p.data()), top);
+      return WithTop(ProductInline<1, 1>(x, y, p.data()), top);
     }
   }
   return top != nullptr ? avx2::LongProduct(a, b, p, top) : avx2::LongProduct(a, b, p);
