@@ -239,6 +239,7 @@ inline int Avx2::ShortDivMod(const NemNegEgesz& a, const NemNegEgesz& b, NemNegE
 // processors with AVX-512; the limb kernels it inherits hand their longest
 // loops over themselves.
 namespace avx512 {
+bool Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept;
 bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept;
 Outcome Add(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* s) noexcept;
 Outcome Subtract(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* d) noexcept;
@@ -254,6 +255,9 @@ int ShortDivModIfma(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& q, 
 }  // namespace avx512
 
 struct Avx512 : Avx2 {
+  static bool Equal(const std::uint8_t* a, const std::uint8_t* b) noexcept {
+    return avx512::Equal(a, b);
+  }
   static bool Greater(const std::uint8_t* a, const std::uint8_t* b) noexcept {
     return avx512::Greater(a, b);
   }
