@@ -203,6 +203,31 @@ NAGYSZAM_TARGET512 int Product(const std::uint8_t* a, int ga, const std::uint8_t
 
 namespace {
 
+// The 32-cell vectors up to x's highest non-zero one.
+NAGYSZAM_TARGET512 inline int UsedVectors(const std::uint8_t* x) noexcept {
+  for (int g = kGroups - 1; g >= 0; --g) {
+    const __m512i group = LoadG(x, g);
+    if (const std::uint64_t used = _mm512_test_epi8_mask(group, group); used != 0) {
+      return 2 * g + 1 + (used >> 32 != 0);
+    }
+  }
+  return 0;
+}
+
+// Multiply past one group each: a product of at most 32 limbs goes straight
+// to its kernel, the 32-cell vectors each number uses found here, where the
+// AVX2 set's long way would measure both again (products of 128 digits 3 %
+// faster). A call of its own, so that Multiply keeps no stack frame.
+NAGYSZAM_TARGET512 __attribute__((noinline)) int LongerProduct(const NemNegEgesz& a,
+                                                               const NemNegEgesz& b, NemNegEgesz& p,
+                                                               std::uint8_t* top) noexcept {
+  const std::uint8_t *x = a.data(), *y = b.data();
+  if (const int ga = UsedVectors(x), gb = UsedVectors(y); ga > 0 && gb > 0 && ga + gb <= 8) {
+    return WithTop(Product(x, ga, y, gb, p.data()), top);
+  }
+  return top != nullptr ? avx2::LongProduct(a, b, p, top) : avx2::LongProduct(a, b, p);
+}
+
 // p = a * b for a and b of at most 32 cells each, whose cells come in
 // `both`, a's in the low half and b's in the high one (taken from the
 // loads that found them short: two fewer, 3% faster signed). Given top,
@@ -280,7 +305,7 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
       return WithTop(ProductInline<1, 1>(x, y, p.data()), top);
     }
   }
-  return top != nullptr ? avx2::LongProduct(a, b, p, top) : avx2::LongProduct(a, b, p);
+  return LongerProduct(a, b, p, top);
 }
 
 namespace {
