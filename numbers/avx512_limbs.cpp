@@ -183,21 +183,27 @@ NAGYSZAM_TARGET512 int ProductOf(const std::uint8_t* a, const std::uint8_t* b,
 
 NAGYSZAM_TARGET512 int Product(const std::uint8_t* a, int ga, const std::uint8_t* b, int gb,
                                std::uint8_t* p) noexcept {
-  if (ga < gb) std::swap(a, b), std::swap(ga, gb);
+  // The product commutes: a is the shorter, its limbs broadcast, and b, the
+  // longer, gives the windows. Each limb of a costs a multiply per column
+  // group, each group of b seven shifts on the shuffle port, and the
+  // multiplies' port also has the conversions and the carries: the other
+  // way round, products of 128 by 64 up to 224 by 30 digits took 4 to 13 %
+  // longer.
+  if (ga > gb) std::swap(a, b), std::swap(ga, gb);
   const int ka = (ga + 1) / 2, kb = (gb + 1) / 2;
   switch (ka * 8 + kb) {
     case 9:
       return ProductOf<1, 1>(a, b, p);
-    case 17:
-      return ProductOf<2, 1>(a, b, p);
+    case 10:
+      return ProductOf<1, 2>(a, b, p);
     case 18:
       return ProductOf<2, 2>(a, b, p);
-    case 25:
-      return ProductOf<3, 1>(a, b, p);
-    case 26:
-      return ProductOf<3, 2>(a, b, p);
+    case 11:
+      return ProductOf<1, 3>(a, b, p);
+    case 19:
+      return ProductOf<2, 3>(a, b, p);
     default:
-      return ProductOf<4, 1>(a, b, p);
+      return ProductOf<1, 4>(a, b, p);
   }
 }
 
