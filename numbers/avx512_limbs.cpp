@@ -285,8 +285,8 @@ NAGYSZAM_TARGET512 int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemN
                                 std::uint8_t* top) noexcept {
   const std::uint8_t *x = a.data(), *y = b.data();
   // Cells 32..63 first, alone: a longer number nearly always has a digit
-  // there, so that a long product pays only that look, and then cells
-  // 64..255 in one look.
+  // there. Then cells 64..255 in one look, which decides the one-group
+  // product and which the longer ones pay for too (see there).
   const __m512i first_a = LoadG(x, 0), first_b = LoadG(y, 0);
   const __m512i low = _mm512_or_si512(first_a, first_b);
   if (_mm512_test_epi64_mask(low, low) >> 4 == 0) {
