@@ -67,7 +67,7 @@ static_assert(SplitsLikeDivision(Wide{kPiece} * ~std::uint64_t{0}) &&
 
 // x as five base 10^8 limbs: 16 digits at a time, by one SplitPiece
 // each once x passes 64 bits (the top piece is below 3.5 * 10^6).
-inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
+NAGYSZAM_INLINED inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
   const auto high = static_cast<std::uint64_t>(x >> 64);
   std::uint64_t low = static_cast<std::uint64_t>(x), middle = 0, top = 0;
   if (high == 0) {
@@ -98,7 +98,7 @@ inline void BinaryToLimbs(Wide x, std::uint64_t* limbs) noexcept {
 
 // x / y and x % y for y from 1 to 2^64 - 1: one hardware division, or two
 // when the quotient does not fit 64 bits.
-inline Wide DivideByWord(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept {
+NAGYSZAM_INLINED inline Wide DivideByWord(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept {
   const auto high = static_cast<std::uint64_t>(x >> 64), low = static_cast<std::uint64_t>(x);
   if (high == 0) {
     rest = low % y;
@@ -112,7 +112,7 @@ inline Wide DivideByWord(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept 
 // bits, and one hardware division estimates it, half of x by y's top 64
 // bits: at most one over, so that one less is the quotient or one short,
 // which the remainder tells.
-inline Wide DivideBy(Wide x, Wide y, Wide& rest) noexcept {
+NAGYSZAM_INLINED inline Wide DivideBy(Wide x, Wide y, Wide& rest) noexcept {
   const auto top = static_cast<std::uint64_t>(y >> 64);
   if (top == 0) {
     std::uint64_t remainder = 0;
@@ -142,7 +142,7 @@ inline constexpr std::array<Wide, 39> kTens = [] {
 constexpr std::uint64_t kWideTop = 1'000'000;
 
 // Limbs 0..4 as one number.
-inline Wide Join(const std::uint64_t* limbs) noexcept {
+NAGYSZAM_INLINED inline Wide Join(const std::uint64_t* limbs) noexcept {
   return limbs[0] + limbs[1] * kBase + Wide{limbs[2] + limbs[3] * kBase} * kPiece +
          Wide{limbs[4]} * kTens[32];
 }
@@ -175,7 +175,8 @@ struct Binary {
 // asked to measure, come from the binary numbers, sooner than from the
 // cells; otherwise zero.
 template <class K>
-Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& r) noexcept {
+NAGYSZAM_INLINED Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q,
+                                     NemNegEgesz& r) noexcept {
   alignas(32) std::uint64_t limbs[8];
   BinaryToLimbs(x.quotient, limbs);
   K::FromLimbs(limbs, limbs[4] != 0 ? 5 : 4, q.data());
@@ -191,8 +192,8 @@ Lengths StoreBinary(const Binary& x, bool measure, NemNegEgesz& q, NemNegEgesz& 
 // remainder's two to out[3..4]. Returns 0, with nothing written, when d is
 // zero (the first test) or the quotient is zero or does not fit 64 bits;
 // otherwise 1, or 2 when the remainder is zero.
-inline int DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d,
-                       std::uint64_t* out) noexcept {
+NAGYSZAM_INLINED inline int DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d,
+                                        std::uint64_t* out) noexcept {
   const Wide x = Wide{high} * kPiece + low;
   if (static_cast<std::uint64_t>(x >> 64) >= d) return 0;
   std::uint64_t rest = 0;
@@ -216,7 +217,8 @@ inline int DivideSmall(std::uint64_t high, std::uint64_t low, std::uint64_t d,
 // Returns false when the divisor's bytes, outside 0..9, make it 2^64 or
 // more.
 template <class K>
-bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, Binary& out) noexcept {
+NAGYSZAM_INLINED bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b,
+                                   Binary& out) noexcept {
   alignas(32) std::uint64_t la[8] = {}, lb[4];
   K::ToLimbs(a.data(), na, la);
   K::ToLimbs(b.data(), 3, lb);
@@ -235,8 +237,8 @@ bool DivideBinary(const NemNegEgesz& a, int na, const NemNegEgesz& b, Binary& ou
 // false when bytes outside 0..9 make an operand of up to 38 cells 10^38 or
 // more.
 template <class K>
-bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
-                  Binary& out) noexcept {
+NAGYSZAM_INLINED bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
+                                   Binary& out) noexcept {
   alignas(32) std::uint64_t la[8] = {}, lb[8] = {};
   K::ToLimbs(a.data(), (ca + 7) / 8, la);
   K::ToLimbs(b.data(), (cb + 7) / 8, lb);
@@ -259,7 +261,7 @@ bool DivideLonger(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
 // which turns each division by d below into multiplies. One hardware
 // division for d1's own reciprocal, then d0 taken in, lowering it by at
 // most four.
-inline std::uint64_t Reciprocal(Wide d) noexcept {
+NAGYSZAM_INLINED inline std::uint64_t Reciprocal(Wide d) noexcept {
   const auto d1 = static_cast<std::uint64_t>(d >> 64), d0 = static_cast<std::uint64_t>(d);
   std::uint64_t ignored = 0;
   std::uint64_t v = DivideWide(Wide{~d1} << 64 | ~std::uint64_t{0}, d1, ignored);
@@ -284,8 +286,8 @@ inline std::uint64_t Reciprocal(Wide d) noexcept {
 // multiply by v estimates the word at most one over or under, and the
 // remainder's top word against the estimate's low one, then against d,
 // puts it right.
-inline std::uint64_t DivideThreeByTwo(std::uint64_t n2, Wide low, Wide d, std::uint64_t v,
-                                      Wide& rest) noexcept {
+NAGYSZAM_INLINED inline std::uint64_t DivideThreeByTwo(std::uint64_t n2, Wide low, Wide d,
+                                                       std::uint64_t v, Wide& rest) noexcept {
   const auto d1 = static_cast<std::uint64_t>(d >> 64), d0 = static_cast<std::uint64_t>(d);
   const auto n1 = static_cast<std::uint64_t>(low >> 64), n0 = static_cast<std::uint64_t>(low);
   const Wide estimate = Wide{v} * n2 + (Wide{n2} << 64 | n1);
@@ -310,8 +312,8 @@ inline std::uint64_t DivideThreeByTwo(std::uint64_t n2, Wide low, Wide d, std::u
 // false when bytes outside 0..9 make an operand too large or the quotient
 // 2^128 or more.
 template <class K>
-bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
-                     Binary& out) noexcept {
+NAGYSZAM_INLINED bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
+                                      Binary& out) noexcept {
   alignas(32) std::uint64_t la[12], lb[8];
   la[8] = lb[4] = 0;  // past the limbs written when those end at 8 and 4
   K::ToLimbs(a.data(), (ca + 7) / 8, la);
@@ -370,8 +372,8 @@ bool DivideFourWords(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
 // rest from the pieces above is below d, so rest * c + piece stays below
 // d^2 + 10^16 < 2^55: one multiply by an exact reciprocal.
 template <class K>
-Lengths DivideShort(const NemNegEgesz& a, int na, std::uint64_t d, NemNegEgesz& q,
-                    NemNegEgesz& r) noexcept {
+NAGYSZAM_INLINED Lengths DivideShort(const NemNegEgesz& a, int na, std::uint64_t d, NemNegEgesz& q,
+                                     NemNegEgesz& r) noexcept {
   if (d == 1) {
     // a / 1: a and zero (r last: when q and r are one object, it holds r).
     const int length = K::Length(a.data());
@@ -414,14 +416,14 @@ Lengths DivideShort(const NemNegEgesz& a, int na, std::uint64_t d, NemNegEgesz& 
 
 // a * b + c, in one rounding where the kernels have FMA.
 template <class K>
-inline double MulAdd(double a, double b, double c) noexcept {
+NAGYSZAM_INLINED inline double MulAdd(double a, double b, double c) noexcept {
   if constexpr (std::is_same_v<K, kernels::Avx2> && NAGYSZAM_AVX2) return std::fma(a, b, c);
   return a * b + c;
 }
 
 // A limb (below 10^8) as a double, through a signed integer: one
 // conversion, where an unsigned one first tests the top bit.
-inline double Real(std::uint64_t limb) noexcept {
+NAGYSZAM_INLINED inline double Real(std::uint64_t limb) noexcept {
   return static_cast<double>(static_cast<std::int64_t>(limb));
 }
 
@@ -432,14 +434,15 @@ constexpr double kMargin = 1.0 / 4096;
 
 // The divisor's top three limbs as one double.
 template <class K>
-inline double DivisorTop(std::uint64_t high, std::uint64_t middle, std::uint64_t low) noexcept {
+NAGYSZAM_INLINED inline double DivisorTop(std::uint64_t high, std::uint64_t middle,
+                                          std::uint64_t low) noexcept {
   return MulAdd<K>(MulAdd<K>(Real(high), kB, Real(middle)), kB, Real(low));
 }
 
 // The first quotient limb's estimate, from the dividend's top three limbs.
 template <class K>
-inline double FirstEstimate(std::int64_t y, std::int64_t w2, std::int64_t low2,
-                            double divisor_top) noexcept {
+NAGYSZAM_INLINED inline double FirstEstimate(std::int64_t y, std::int64_t w2, std::int64_t low2,
+                                             double divisor_top) noexcept {
   return MulAdd<K>(static_cast<double>(y), kB * kB,
                    MulAdd<K>(static_cast<double>(w2), kB, static_cast<double>(low2))) /
              divisor_top -
@@ -448,7 +451,7 @@ inline double FirstEstimate(std::int64_t y, std::int64_t w2, std::int64_t low2,
 
 // Whether a limb estimated (at or above zero) as `last` may have been taken
 // low by one: only when the estimate lay just below a whole number.
-inline bool Near(double last) noexcept {
+NAGYSZAM_INLINED inline bool Near(double last) noexcept {
   return last - std::floor(last) > 1 - 3 * kMargin;
 }
 
@@ -461,8 +464,8 @@ inline bool Near(double last) noexcept {
 // beside the other chunks'. Returns false (nothing written) when the
 // divisor's bytes, outside 0..9, make it 2^60 or more.
 template <class K>
-bool DivideMedium(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
-                  NemNegEgesz& r, Lengths& lengths) noexcept {
+NAGYSZAM_INLINED bool DivideMedium(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb,
+                                   NemNegEgesz& q, NemNegEgesz& r, Lengths& lengths) noexcept {
   alignas(32) std::uint64_t u[kRoom], lb[4], quotient[kRoom];
   K::ToLimbs(b.data(), 3, lb);
   const std::uint64_t d = lb[0] + lb[1] * kBase + lb[2] * kPiece;
@@ -520,8 +523,8 @@ bool DivideMedium(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, Ne
 // 10^16. Cheaper than carrying w: no trip through memory, one group of
 // cells. All 256 cells of r are written; returns the length.
 template <class K>
-int SmallRemainder(std::int64_t y, std::int64_t w2, std::int64_t w1, int nb,
-                   NemNegEgesz& r) noexcept {
+NAGYSZAM_INLINED int SmallRemainder(std::int64_t y, std::int64_t w2, std::int64_t w1, int nb,
+                                    NemNegEgesz& r) noexcept {
   // c = carry B + limb, the carry rounded down: c is above -2.01 * 10^16,
   // so c + 2^29 B (5.4 * 10^16) is at or above zero.
   constexpr std::uint64_t kOffset = std::uint64_t{1} << 29;
@@ -563,8 +566,8 @@ int SmallRemainder(std::int64_t y, std::int64_t w2, std::int64_t w1, int nb,
 // the products of the two steps between here, so that the next estimate
 // waits only for Y and the digit.
 template <class K>
-Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, NemNegEgesz& q,
-                   NemNegEgesz& r) noexcept {
+NAGYSZAM_INLINED Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb,
+                                    NemNegEgesz& q, NemNegEgesz& r) noexcept {
   // Eight zero slots below each number, and four more above v (above w
   // only for the carry of a near remainder, which reads limb na).
   alignas(32) std::uint64_t below_w[8 + kRoom], below_v[8 + kRoom], digit[kRoom];
@@ -672,8 +675,8 @@ Lengths DivideLong(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb, N
 // the remainder a - digit * b carried in the pass that takes the products.
 // Returns false (nothing written) when near.
 template <class K>
-bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& q, NemNegEgesz& r,
-                Lengths& lengths) noexcept {
+NAGYSZAM_INLINED bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& q,
+                                 NemNegEgesz& r, Lengths& lengths) noexcept {
   // The estimate from the top three limbs of each; the kernel converts the
   // rest as it subtracts.
   const auto limb = [n](const NemNegEgesz& x, int below) { return LimbAt(x.data(), n - below); };
@@ -695,8 +698,8 @@ bool DivideOnce(const NemNegEgesz& a, const NemNegEgesz& b, int n, NemNegEgesz& 
 // q, r = a / b, a % b for lengths ca >= cb >= 1. The lengths of q and r
 // are returned when asked to measure; otherwise they may be zero.
 template <class K>
-Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb, NemNegEgesz& q,
-               NemNegEgesz& r, bool measure) noexcept {
+NAGYSZAM_INLINED Lengths Divide(const NemNegEgesz& a, int ca, const NemNegEgesz& b, int cb,
+                                NemNegEgesz& q, NemNegEgesz& r, bool measure) noexcept {
   Lengths lengths{};
   const int na = (ca + 7) / 8, nb = (cb + 7) / 8;
   Binary binary{};

@@ -14,6 +14,16 @@
 
 namespace nagyszam::limbs {
 
+// The shared limb code compiles for a kernel set's instructions only where
+// it is inlined into that set's functions. GCC's flatten inlines it all the
+// way down; clang's only the calls written in the flattened function, so
+// for clang every helper on the way is forced in.
+#if defined(__clang__)
+#define NAGYSZAM_INLINED [[gnu::always_inline]]
+#else
+#define NAGYSZAM_INLINED
+#endif
+
 constexpr int kCount = kernels::kWords;  // limbs of a number
 // 33 limbs (a number times 10^7) rounded up to whole groups of four.
 constexpr int kRoom = (kCount + 1 + 3) / 4 * 4;
@@ -39,7 +49,7 @@ constexpr std::uint32_t WordToLimb(std::uint64_t w) noexcept {
 
 // Word i of cells as a limb, as the kernels read it: bytes above 9 can make
 // more than 10^8 - 1, clamped.
-inline std::uint64_t LimbAt(const std::uint8_t* cells, int i) noexcept {
+NAGYSZAM_INLINED inline std::uint64_t LimbAt(const std::uint8_t* cells, int i) noexcept {
   return std::min(WordToLimb(kernels::Load(cells, i)), kBase - 1);
 }
 
@@ -66,7 +76,8 @@ static_assert(LimbToWord(98765432) == 0x0908070605040302);
 // returns their count, or -1 when they need more than 32. Each column is
 // low + mid * B + top * B^2 with top below B: the parts split independently
 // and only a carry of at most 2 runs along.
-inline int Normalise(const std::uint64_t* column, int nc, std::uint64_t* product) noexcept {
+NAGYSZAM_INLINED inline int Normalise(const std::uint64_t* column, int nc,
+                                      std::uint64_t* product) noexcept {
   std::uint64_t carry = 0, mid1 = 0, top1 = 0, top2 = 0;  // mid and top of the columns below
   for (int k = 0; k < nc; ++k) {
     const std::uint64_t upper = column[k] / kBase;
@@ -97,7 +108,8 @@ __extension__ using Wide = unsigned __int128;
 // x / y with x % y in rest, for x below y * 2^64 (the quotient fits 64
 // bits): one hardware division on x86-64, the compiler's elsewhere; both
 // exact.
-inline std::uint64_t DivideWide(Wide x, std::uint64_t y, std::uint64_t& rest) noexcept {
+NAGYSZAM_INLINED inline std::uint64_t DivideWide(Wide x, std::uint64_t y,
+                                                 std::uint64_t& rest) noexcept {
 #if defined(__x86_64__) && defined(__GNUC__)
   std::uint64_t quotient = 0;
   __asm__("divq %4"

@@ -14,7 +14,7 @@ int WideProduct(const NemNegEgesz& a, int na, const NemNegEgesz& b, int nb,
                 NemNegEgesz& p) noexcept;
 
 template <class K>
-int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
+NAGYSZAM_INLINED int Multiply(const NemNegEgesz& a, const NemNegEgesz& b, NemNegEgesz& p) noexcept {
   const int ga = K::Groups(a.data()), gb = K::Groups(b.data());
   if (ga == 0 || gb == 0) {
     K::Clear(p.data());
