@@ -203,5 +203,18 @@ TEST(CursorReport, FoundAmongKeysAndCut) {
   }
 }
 
+// A report that the read cut short is not one yet, wherever it was cut;
+// each prefix gets a buffer of its own size, so that a look past its end
+// is a read the sanitizer build reports.
+TEST(CursorReport, CutShortIsNotFound) {
+  const std::string whole = "\x1b[12;300R";
+  for (std::size_t length = 0; length <= whole.size(); ++length) {
+    const std::vector<std::uint8_t> bytes(whole.begin(), whole.begin() + length);
+    CursorReport report{};
+    EXPECT_EQ(FindCursorReport(bytes.data(), bytes.size(), report), length == whole.size())
+        << length;
+  }
+}
+
 }  // namespace
 }  // namespace nagyszam
