@@ -201,6 +201,11 @@ TEST(CursorReport, FoundAmongKeysAndCut) {
         FindCursorReport(reinterpret_cast<const std::uint8_t*>(keys.data()), keys.size(), report))
         << keys;
   }
+  // Leading zeros are allowed in a parameter.
+  const std::string padded = "\x1b[07;080R";
+  ASSERT_TRUE(FindCursorReport(reinterpret_cast<const std::uint8_t*>(padded.data()), padded.size(),
+                               report));
+  EXPECT_EQ(report.Row * 1000 + report.Column, 7080);
 }
 
 // A report that the read cut short is not one yet, wherever it was cut;
