@@ -185,26 +185,26 @@ TEST(KeyDecoder, EscapeWaitByTheClockPassedIn) {
   EXPECT_EQ(Describe(out[0]), "2/49");
 }
 
+bool Find(const std::string& bytes, CursorReport& report) {
+  return FindCursorReport(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                          report);
+}
+
 // The terminal's answer to the cursor question, among keys typed meanwhile.
 TEST(CursorReport, FoundAmongKeysAndCut) {
   std::string bytes = "a\x1b[1;2\x1b[12;300Rb";
   CursorReport report{};
-  ASSERT_TRUE(
-      FindCursorReport(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), report));
+  ASSERT_TRUE(Find(bytes, report));
   EXPECT_EQ(report.Row * 1000 + report.Column, 12300);
   bytes.resize(
       CutCursorReport(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size(), report));
   EXPECT_EQ(bytes, "a\x1b[1;2b");
   // A report has both numbers; without one it is a key's sequence.
   for (const std::string& keys : {bytes, std::string("\x1b[;5R\x1b[7;R\x1b[R")}) {
-    EXPECT_FALSE(
-        FindCursorReport(reinterpret_cast<const std::uint8_t*>(keys.data()), keys.size(), report))
-        << keys;
+    EXPECT_FALSE(Find(keys, report)) << keys;
   }
   // Leading zeros are allowed in a parameter.
-  const std::string padded = "\x1b[07;080R";
-  ASSERT_TRUE(FindCursorReport(reinterpret_cast<const std::uint8_t*>(padded.data()), padded.size(),
-                               report));
+  ASSERT_TRUE(Find("\x1b[07;080R", report));
   EXPECT_EQ(report.Row * 1000 + report.Column, 7080);
 }
 
